@@ -1,0 +1,112 @@
+# Settings shared by the three builds of the tree, and the helpers that the
+# folders below use to add code and tests.
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+enable_testing()
+
+set(KX_NATIVE OFF)
+set(KX_WINDOWS OFF)
+set(KX_WIN32 OFF)
+set(KX_WIN64 OFF)
+if(KX_FLAVOR STREQUAL "native")
+  set(KX_NATIVE ON)
+elseif(KX_FLAVOR STREQUAL "win32")
+  set(KX_WINDOWS ON)
+  set(KX_WIN32 ON)
+elseif(KX_FLAVOR STREQUAL "win64")
+  set(KX_WINDOWS ON)
+  set(KX_WIN64 ON)
+else()
+  message(FATAL_ERROR "KX_FLAVOR must be native, win32 or win64")
+endif()
+
+if(NOT KX_DIST_DIR)
+  set(KX_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
+endif()
+if(NOT KX_SCREENSHOT_DIR)
+  set(KX_SCREENSHOT_DIR ${CMAKE_BINARY_DIR}/screenshots)
+endif()
+set(KX_ROOT ${CMAKE_SOURCE_DIR})
+
+add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
+
+if(KX_NATIVE)
+  set(KX_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  # Coverage for the fuzz targets; harmless for the rest.
+  add_compile_options(${KX_SANITIZE} -fsanitize=fuzzer-no-link)
+  add_link_options(${KX_SANITIZE})
+else()
+  enable_language(RC)
+  if(KX_WINE_RUN)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${KX_WINE_RUN})
+  else()
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${KX_ROOT}/tools/wine-run)
+  endif()
+  # ANSI Win32, as the program speaks the system code page throughout.
+  add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0800
+                          NOMINMAX STRICT)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+endif()
+
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+include(GoogleTest)
+
+# kx_test(<name> SOURCES <files> [LIBS <libs>] [GUI] [TIMEOUT <s>])
+# A GoogleTest program whose cases become CTest tests named <flavor>.<Suite>.<Case>.
+# On Windows flavors the cases run under Wine and need the shared prefix; GUI
+# cases also take the screen one at a time.
+function(kx_test name)
+  cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${KX_ROOT}/src ${KX_ROOT}/tests)
+  target_compile_definitions(${name} PRIVATE
+    KX_SOURCE_DIR="${KX_ROOT}" KX_SCREENSHOT_DIR="${KX_SCREENSHOT_DIR}"
+    KX_DIST_DIR="${KX_DIST_DIR}")
+  gtest_add_tests(TARGET ${name} SOURCES ${T_SOURCES}
+                  TEST_PREFIX "${KX_FLAVOR}." TEST_LIST cases)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set_tests_properties(${cases} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(KX_WINDOWS)
+    set_tests_properties(${cases} PROPERTIES FIXTURES_REQUIRED wine)
+  endif()
+  if(T_GUI)
+    set_tests_properties(${cases} PROPERTIES RESOURCE_LOCK screen)
+  endif()
+endfunction()
+
+# kx_fuzz(<name> SOURCES <files> LIBS <libs> [RUNS <n>])
+# A libFuzzer target, native only, run as a test for a bounded number of
+# iterations (seconds, not minutes). Seeds in tests/fuzz/<name>/ are used when
+# present.
+function(kx_fuzz name)
+  if(NOT KX_NATIVE)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "RUNS" "SOURCES;LIBS" ${ARGN})
+  if(NOT F_RUNS)
+    set(F_RUNS 20000)
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_include_directories(${name} PRIVATE ${KX_ROOT}/src)
+  set(seeds)
+  if(EXISTS ${KX_ROOT}/tests/fuzz/${name})
+    set(seeds ${KX_ROOT}/tests/fuzz/${name})
+  endif()
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+  file(MAKE_DIRECTORY ${corpus})
+  add_test(NAME native.fuzz.${name}
+           COMMAND ${name} -runs=${F_RUNS} -max_len=8192 -seed=1 ${corpus} ${seeds})
+  set_tests_properties(native.fuzz.${name} PROPERTIES TIMEOUT 120)
+endfunction()
