@@ -1,0 +1,54 @@
+#pragma once
+// Decisions of the main window and its panels that need no window: which text
+// describes a command, how a command caption becomes a panel title, where the
+// panels go, whether a saved window position can be used, and how the file
+// dialog's answer becomes paths.
+#include <cstddef>
+#include <cstdint>
+
+namespace mainwin {
+
+// Key in section "Menu" of the status-bar description of a task-panel
+// command; null for a command without one.
+const char* CommandDescriptionKey(unsigned command);
+
+// Upper-cases every lower-case letter that directly follows a blank; the first
+// character stays. Double-byte characters are stepped over whole, so a trail
+// byte is never taken for a letter. toUpper answers the byte itself when it is
+// no lower-case letter.
+using LeadByteTest = bool (*)(unsigned char byte);
+using ByteUpper = unsigned char (*)(unsigned char byte);
+void CapitaliseWords(char* text, LeadByteTest isLeadByte, ByteUpper toUpper);
+
+// Height of the tip box for a word-wrapped text of the measured height.
+int TipBoxHeight(int textHeight);
+
+struct Rect {
+  int left, top, right, bottom;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+};
+
+// Where the task panel ends and the right-hand panels go, from the client
+// rectangle, the task panel's and the status bar's rectangles.
+struct PanelLayout {
+  int taskPanelHeight;
+  Rect rightArea;
+};
+PanelLayout ComputePanelLayout(const Rect& client, const Rect& taskPanel, const Rect& statusBar);
+
+// A stored normal-position rectangle made safe to apply: at least the minimum
+// size, at most the screen's size, and moved onto the screen. False when
+// there is nothing usable (empty or inverted), so the caller centres instead.
+bool SanitizeWindowRect(const int32_t stored[4], int minWidth, int minHeight, const Rect& screen, Rect& out);
+
+// Walks the result buffer of the file-open dialog (explorer style): one full
+// path, or a folder followed by names, each zero-terminated, ending in an
+// empty string. Calls found(path) for every selected file, folder joined with
+// name; names whose joined path would exceed maxPathBytes are not passed on
+// and are counted in the result. Never reads past size bytes.
+using PathSink = void (*)(const char* path, void* context);
+int SplitOpenFileResult(const char* buffer, size_t size, size_t fileOffset, size_t maxPathBytes,
+                        PathSink found, void* context);
+
+}  // namespace mainwin

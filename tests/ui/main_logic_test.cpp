@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ui/main_logic.h"
+
+using namespace mainwin;
+
+namespace {
+
+unsigned char AsciiUpper(unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
+// A code page in which 0x81..0x9F start a double-byte character.
+bool TestLead(unsigned char c) { return c >= 0x81 && c <= 0x9F; }
+
+std::string Capitalised(const char* text, LeadByteTest lead = nullptr) {
+  std::string s = text;
+  CapitaliseWords(s.data(), lead, AsciiUpper);
+  return s;
+}
+
+}  // namespace
+
+TEST(PanelTitle, EveryWordAfterABlankIsCapitalised) {
+  EXPECT_EQ(Capitalised("Change language"), "Change Language");
+  EXPECT_EQ(Capitalised("setup context menu"), "setup Context Menu");
+  EXPECT_EQ(Capitalised("About Karvex"), "About Karvex");
+  EXPECT_EQ(Capitalised("a  b\tc"), "a  B\tc");
+  EXPECT_EQ(Capitalised(""), "");
+  CapitaliseWords(nullptr, nullptr, AsciiUpper);
+  // The trail byte 0x61 of a double-byte character after a blank is no letter.
+  EXPECT_EQ(Capitalised("x \x81\x61 y", TestLead), "x \x81\x61 Y");
+  // A lead byte at the very end is left alone, not read past.
+  EXPECT_EQ(Capitalised("x \x81", TestLead), "x \x81");
+}
+
+TEST(StatusBar, DescriptionKeysOfTheTaskPanel) {
+  EXPECT_STREQ(CommandDescriptionKey(32771), "DelFileInfo");
+  EXPECT_STREQ(CommandDescriptionKey(32784), "LanguageInfo");
+  EXPECT_STREQ(CommandDescriptionKey(32774), "OptionsInfo");
+  EXPECT_EQ(CommandDescriptionKey(32787), nullptr);  // web: no description
+  EXPECT_EQ(CommandDescriptionKey(0), nullptr);
+  EXPECT_EQ(CommandDescriptionKey(0xFFFF), nullptr);
+}
+
+TEST(TipBox, HeightFollowsTheText) {
+  EXPECT_EQ(TipBoxHeight(13), 26);
+  EXPECT_EQ(TipBoxHeight(15), 26);
+  EXPECT_EQ(TipBoxHeight(16), 26);
+  EXPECT_EQ(TipBoxHeight(39), 49);
+}
+
+TEST(PanelLayout, PanelsEndAtTheStatusBar) {
+  PanelLayout layout = ComputePanelLayout({0, 0, 700, 500}, {0, 0, 200, 10}, {0, 478, 700, 500});
+  EXPECT_EQ(layout.taskPanelHeight, 478);
+  EXPECT_EQ(layout.rightArea.left, 200);
+  EXPECT_EQ(layout.rightArea.right, 700);
+  EXPECT_EQ(layout.rightArea.top, 0);
+  EXPECT_EQ(layout.rightArea.bottom, 478);
+}
+
+TEST(SavedPosition, DamagedRectanglesAreMadeSafe) {
+  const Rect screen{0, 0, 1024, 768};
+  Rect r{};
+  const int32_t good[4] = {100, 50, 700, 450};
+  ASSERT_TRUE(SanitizeWindowRect(good, 500, 300, screen, r));
+  EXPECT_EQ(r.left, 100);
+  EXPECT_EQ(r.bottom, 450);
+
+  const int32_t empty[4] = {0, 0, 0, 0};
+  EXPECT_FALSE(SanitizeWindowRect(empty, 500, 300, screen, r));
+  const int32_t inverted[4] = {700, 50, 100, 450};
+  EXPECT_FALSE(SanitizeWindowRect(inverted, 500, 300, screen, r));
+
+  const int32_t offScreen[4] = {5000, -4000, 5600, -3600};
+  ASSERT_TRUE(SanitizeWindowRect(offScreen, 500, 300, screen, r));
+  EXPECT_EQ(r.right, 1024);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.Width(), 600);
+
+  const int32_t tiny[4] = {10, 10, 20, 20};
+  ASSERT_TRUE(SanitizeWindowRect(tiny, 500, 300, screen, r));
+  EXPECT_EQ(r.Width(), 500);
+  EXPECT_EQ(r.Height(), 300);
+
+  const int32_t huge[4] = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  ASSERT_TRUE(SanitizeWindowRect(huge, 500, 300, screen, r));
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.Width(), 1024);
+  EXPECT_EQ(r.Height(), 768);
+}
+
+namespace {
+void Collect(const char* path, void* context) {
+  static_cast<std::vector<std::string>*>(context)->push_back(path);
+}
+std::vector<std::string> Split(const std::string& buffer, size_t offset, int* refused = nullptr,
+                               size_t maxPath = 260) {
+  std::vector<std::string> out;
+  int n = SplitOpenFileResult(buffer.data(), buffer.size(), offset, maxPath, Collect, &out);
+  if (refused) *refused = n;
+  return out;
+}
+}  // namespace
+
+TEST(FileDialogResult, SingleAndMultipleSelections) {
+  using V = std::vector<std::string>;
+  std::string single("C:\\dir\\a.txt\0\0", 14);
+  EXPECT_EQ(Split(single, 7), V{"C:\\dir\\a.txt"});
+
+  std::string multi("C:\\dir\0a.txt\0b c.txt\0\0", 22);
+  EXPECT_EQ(Split(multi, 7), (V{"C:\\dir\\a.txt", "C:\\dir\\b c.txt"}));
+
+  std::string root("C:\\\0a\0b\0\0", 9);
+  EXPECT_EQ(Split(root, 4), (V{"C:\\a", "C:\\b"}));
+
+  EXPECT_TRUE(Split(std::string("\0\0", 2), 0).empty());
+
+  // A buffer that lost its final terminators yields nothing beyond it.
+  std::string cut("C:\\dir\0a.txt\0b", 14);
+  EXPECT_EQ(Split(cut, 7), V{"C:\\dir\\a.txt"});
+  EXPECT_TRUE(Split(std::string("C:\\dir\\a.txt", 12), 7).empty());
+}
+
+TEST(FileDialogResult, OverlongPathsAreRefusedAndCounted) {
+  std::string folder(250, 'd');
+  std::string buffer = "C:\\" + folder + std::string("\0short\0a-name-that-is-too-long\0\0", 32);
+  int refused = 0;
+  auto paths = Split(buffer, 3 + folder.size() + 1, &refused);
+  ASSERT_EQ(paths.size(), 1u);
+  EXPECT_EQ(paths[0].size(), 3 + 250 + 1 + 5u);
+  EXPECT_EQ(refused, 1);
+}
