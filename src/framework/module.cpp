@@ -1,6 +1,9 @@
 #include "framework/module.h"
 
+#include <atomic>
 #include <cstring>
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace kx {
 
@@ -15,5 +18,15 @@ bool ModuleFolder(HMODULE module, char (&folder)[MAX_PATH + 1]) {
   if (slash) *slash = '\0';
   return true;
 }
+
+HINSTANCE ModuleInstance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+namespace {
+std::atomic<HWND> appMainWindow{nullptr};
+}  // namespace
+
+HWND AppMainWindow() { return appMainWindow.load(); }
+
+void SetAppMainWindow(HWND hwnd) { appMainWindow.store(hwnd); }
 
 }  // namespace kx
