@@ -67,14 +67,17 @@ struct DeleteJob {
 void BuildJob(DeleteJob& job);
 // Frees the fill buffer and the tree and clears the record.
 void ReleaseJob(DeleteJob& job);
-// Frees all items and resets the record; refused (false) while running.
+// Frees all items and resets the record as BuildJob leaves it (the root's job
+// pointer stays valid); refused (false) while running.
 bool ClearJob(DeleteJob& job);
 // Adds a top-level item unless the path is covered; the folder flag comes from
 // the file system (isFolder callback; null treats the path as a file). Null
-// when covered, too long or out of memory.
+// when covered, empty, too long or out of memory.
 using FolderTest = bool (*)(const char* path);
 DeleteItem* AddTopLevelItem(DeleteJob& job, const char* path, FolderTest isFolder);
 // True when the root already holds the path or a folder that contains it.
+// ASCII letters match in any case; a byte behind one of 0x80 or more (perhaps
+// the second half of a double-byte character) must match exactly.
 bool IsCovered(const DeleteJob& job, const char* path);
 // Adds a child at the front of the parent's list. Null when too long / no memory.
 DeleteItem* AddChild(DeleteItem& parent, const char* path, int64_t size, bool isFolder);
