@@ -2,6 +2,8 @@
 
 #include "engine/fill_buffer.h"
 
+#include <cstring>
+
 bool UnbufferedFits(uint32_t sectorSize) {
   bool powerOfTwo = sectorSize != 0 && (sectorSize & (sectorSize - 1)) == 0;
   return powerOfTwo && sectorSize <= kFillBufferAlignment && kFillBufferSize % sectorSize == 0;
@@ -28,4 +30,18 @@ ShredTarget ClassifyShredTarget(uint32_t attributes) {
   bool folder = (attributes & kAttrDirectory) != 0;
   if (attributes & kAttrReparsePoint) return folder ? ShredTarget::kFolderLink : ShredTarget::kFileLink;
   return folder ? ShredTarget::kFolder : ShredTarget::kFile;
+}
+
+bool NamesDriveRoot(const char* path) {
+  size_t length = std::strlen(path);
+  if (length <= 3) return true;
+  if (path[length - 1] == ':') return true;
+  if (path[length - 2] == ':' && path[length - 1] == '\\') return true;
+  if (path[0] != '\\' || path[1] != '\\') return false;
+  // \\server\share: at most one separator between the server and the end
+  // (a trailing one does not count).
+  int separators = 0;
+  for (size_t i = 2; i + 1 < length; ++i)
+    if (path[i] == '\\') ++separators;
+  return separators <= 1;
 }

@@ -36,6 +36,11 @@ enum class ShredTarget {
   kFolder,      // a real folder where a file was expected: never opened for writing
   kUnknown,     // attributes unreadable: the open decides (and fails)
 };
+// True for a path that names a drive or a share rather than a folder on it
+// (C: or C:\ or \\server\share, and any path of at most 3 bytes): such a
+// folder is emptied but never removed.
+bool NamesDriveRoot(const char* path);
+
 // What an item that reached the deletion pass as a file really is. Anything
 // carrying the reparse bit is a link and is never opened for writing.
 ShredTarget ClassifyShredTarget(uint32_t attributes);

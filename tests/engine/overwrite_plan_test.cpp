@@ -1,0 +1,128 @@
+#include "engine/overwrite_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "engine/fill_buffer.h"
+
+namespace {
+
+// A buffer as BuildFillBuffer leaves it, freed at the end of the test.
+struct Buffer {
+  uint8_t* data = nullptr;
+  ~Buffer() { FreeFillBuffer(data); }
+};
+
+}  // namespace
+
+TEST(FillBuffer, PatternsFillTheWholeBlock) {
+  Buffer buffer;
+  const uint8_t fe[] = {0xFE};
+  ASSERT_TRUE(BuildFillBuffer(buffer.data, fe, 1));
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(buffer.data) % kFillBufferAlignment, 0u);
+  for (uint32_t i = 0; i < kFillBufferSize; ++i) ASSERT_EQ(buffer.data[i], 0xFE) << i;
+
+  // Rebuilding into the same slot replaces the content (and frees the old block).
+  const uint8_t abc[] = {'A', 'B', 'C'};
+  ASSERT_TRUE(BuildFillBuffer(buffer.data, abc, 3));
+  for (uint32_t i = 0; i < kFillBufferSize; ++i) ASSERT_EQ(buffer.data[i], abc[i % 3]) << i;
+  // 65024 mod 3 is 2: the last, partial copy is "AB".
+  EXPECT_EQ(buffer.data[kFillBufferSize - 3], 'C');
+  EXPECT_EQ(buffer.data[kFillBufferSize - 2], 'A');
+  EXPECT_EQ(buffer.data[kFillBufferSize - 1], 'B');
+
+  ASSERT_TRUE(BuildFillBuffer(buffer.data, fe, 0));
+  for (uint32_t i = 0; i < kFillBufferSize; ++i) ASSERT_EQ(buffer.data[i], 0) << i;
+}
+
+TEST(FillBuffer, LongestAndDamagedLengthsStayInsideThePattern) {
+  // A 128-byte pattern, followed by bytes that must never be copied: a
+  // damaged length above 128 reads no further than the stored pattern.
+  uint8_t stored[256];
+  for (int i = 0; i < 256; ++i) stored[i] = static_cast<uint8_t>(i < 128 ? i + 1 : 0xEE);
+  for (unsigned length : {127u, 128u, 200u, 255u}) {
+    Buffer buffer;
+    ASSERT_TRUE(BuildFillBuffer(buffer.data, stored, length));
+    unsigned period = length > 128 ? 128 : length;
+    for (uint32_t i = 0; i < kFillBufferSize; ++i)
+      ASSERT_EQ(buffer.data[i], stored[i % period]) << "length " << length << " byte " << i;
+  }
+}
+
+TEST(FillBuffer, FreeingClearsTheSlot) {
+  uint8_t* slot = nullptr;
+  FreeFillBuffer(slot);  // nothing there: fine
+  const uint8_t fe[] = {0xFE};
+  ASSERT_TRUE(BuildFillBuffer(slot, fe, 1));
+  FreeFillBuffer(slot);
+  EXPECT_EQ(slot, nullptr);
+}
+
+TEST(OverwritePlan, WholeChunksAndTheTail) {
+  OverwritePlan exact = PlanOverwrite(65024, 512);
+  EXPECT_TRUE(exact.unbuffered);
+  EXPECT_EQ(exact.wholeChunks, 1u);
+  EXPECT_EQ(exact.tailBytes, 0u);
+  EXPECT_FALSE(exact.cutBack);
+
+  OverwritePlan oneMore = PlanOverwrite(65025, 512);
+  EXPECT_EQ(oneMore.wholeChunks, 1u);
+  EXPECT_EQ(oneMore.tailBytes, 1u);
+  // Unbuffered: a whole sector is written, then the file is cut back to 65025.
+  EXPECT_EQ(oneMore.tailWrite, 512u);
+  EXPECT_TRUE(oneMore.cutBack);
+
+  OverwritePlan sectorTail = PlanOverwrite(3 * 65024 + 1024, 512);
+  EXPECT_EQ(sectorTail.wholeChunks, 3u);
+  EXPECT_EQ(sectorTail.tailWrite, 1024u);
+  EXPECT_FALSE(sectorTail.cutBack);
+
+  OverwritePlan largest = PlanOverwrite(2 * 65024 - 1, 512);
+  EXPECT_EQ(largest.tailBytes, 65023u);
+  EXPECT_EQ(largest.tailWrite, 65024u);  // never more than the buffer holds
+
+  for (int64_t empty : {int64_t{0}, int64_t{-5}}) {
+    OverwritePlan plan = PlanOverwrite(empty, 512);
+    EXPECT_EQ(plan.wholeChunks, 0u);
+    EXPECT_EQ(plan.tailWrite, 0u);
+  }
+
+  OverwritePlan huge = PlanOverwrite(int64_t{1} << 40, 512);
+  EXPECT_EQ(huge.wholeChunks * 65024 + huge.tailBytes, uint64_t{1} << 40);
+}
+
+TEST(OverwritePlan, SectorSizesThatDoNotDivideTheChunkWriteThrough) {
+  // 0xFE00 is 127 sectors of 512 bytes, but no whole number of 1024, 2048 or
+  // 4096-byte sectors: such volumes are written through a buffered,
+  // write-through handle, exactly the file's bytes.
+  for (uint32_t sector : {1024u, 2048u, 4096u, 8192u, 0u, 3u, 96u}) {
+    OverwritePlan plan = PlanOverwrite(70000, sector);
+    EXPECT_FALSE(plan.unbuffered) << sector;
+    EXPECT_EQ(plan.wholeChunks, 1u);
+    EXPECT_EQ(plan.tailWrite, 70000u - 65024u) << sector;
+    EXPECT_FALSE(plan.cutBack);
+  }
+  EXPECT_TRUE(UnbufferedFits(512));
+  EXPECT_TRUE(UnbufferedFits(256));
+  EXPECT_FALSE(UnbufferedFits(4096));
+}
+
+TEST(OverwritePlan, LinksAreNeverTakenForFiles) {
+  EXPECT_EQ(ClassifyShredTarget(0x20), ShredTarget::kFile);  // archive bit
+  EXPECT_EQ(ClassifyShredTarget(kAttrReadOnly), ShredTarget::kFile);
+  EXPECT_EQ(ClassifyShredTarget(0x20 | kAttrReparsePoint), ShredTarget::kFileLink);
+  EXPECT_EQ(ClassifyShredTarget(kAttrReadOnly | kAttrReparsePoint), ShredTarget::kFileLink);
+  EXPECT_EQ(ClassifyShredTarget(kAttrDirectory | kAttrReparsePoint), ShredTarget::kFolderLink);
+  EXPECT_EQ(ClassifyShredTarget(kAttrDirectory), ShredTarget::kFolder);
+  EXPECT_EQ(ClassifyShredTarget(kAttrInvalid), ShredTarget::kUnknown);
+}
+
+TEST(OverwritePlan, DriveRootsAreRecognised) {
+  for (const char* root : {"C:", "C:\\", "c:\\", "\\", "\\\\server\\share", "\\\\server\\share\\",
+                           "\\\\server", "\\\\?\\D:\\"})
+    EXPECT_TRUE(NamesDriveRoot(root)) << root;
+  for (const char* folder : {"C:\\a", "C:\\dir\\", "\\\\server\\share\\dir", "D:\\x:y"})
+    EXPECT_FALSE(NamesDriveRoot(folder)) << folder;
+}
