@@ -1,0 +1,358 @@
+#include "engine/shredder.h"
+
+#include <cstring>
+#include <string>
+
+#include "app/path_utils.h"
+#include "engine/fill_buffer.h"
+#include "engine/overwrite_plan.h"
+#include "framework/handle.h"
+#include "lang/text_store.h"
+
+static_assert(kAttrReadOnly == FILE_ATTRIBUTE_READONLY);
+static_assert(kAttrDirectory == FILE_ATTRIBUTE_DIRECTORY);
+static_assert(kAttrReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
+static_assert(kAttrInvalid == INVALID_FILE_ATTRIBUTES);
+
+namespace {
+
+const char* GlobalText(const char* key) {
+  const char* text = TextStore().GetText(key, "Global");
+  return text ? text : "";
+}
+
+// Identifies one file on one volume, so that a path that was swapped for
+// something else between two opens is noticed.
+struct FileIdentity {
+  DWORD volume = 0;
+  DWORD indexHigh = 0;
+  DWORD indexLow = 0;
+  DWORD attributes = INVALID_FILE_ATTRIBUTES;
+  bool known = false;
+};
+
+FileIdentity IdentityOf(HANDLE file) {
+  FileIdentity id;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) return id;
+  id.volume = info.dwVolumeSerialNumber;
+  id.indexHigh = info.nFileIndexHigh;
+  id.indexLow = info.nFileIndexLow;
+  id.attributes = info.dwFileAttributes;
+  id.known = true;
+  return id;
+}
+
+bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+  return a.known && b.known && a.volume == b.volume && a.indexHigh == b.indexHigh &&
+         a.indexLow == b.indexLow;
+}
+
+bool RemoveByName(const char* path, bool folder) {
+  return folder ? RemoveDirectoryA(path) != 0 : DeleteFileA(path) != 0;
+}
+
+// Removes the link at path through a handle on the link itself; answers
+// ERROR_SUCCESS or the reason it cannot. Nothing goes by name: a system
+// that resolves links in names would rename or remove the target instead.
+DWORD DeleteLinkItself(const char* path) {
+  HANDLE opened = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (opened == INVALID_HANDLE_VALUE || opened == nullptr) return GetLastError();
+  kx::FileHandle link(opened);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(link.Get(), &info)) return GetLastError();
+  // The handle reached the target (the system followed the link although
+  // told not to): whatever is done through it would happen out there.
+  if (!(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ERROR_NOT_SUPPORTED;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+    FILE_BASIC_INFO basic = {};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(link.Get(), FileBasicInfo, &basic, sizeof basic);
+  }
+  FILE_DISPOSITION_INFO dispose = {TRUE};
+  if (!SetFileInformationByHandle(link.Get(), FileDispositionInfo, &dispose, sizeof dispose))
+    return GetLastError();
+  return ERROR_SUCCESS;  // gone when the handle closes
+}
+
+}  // namespace
+
+bool FileWriter::Write(HANDLE file, uint64_t offset, const void* data, DWORD size, DWORD& written) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  written = 0;
+  return WriteFile(file, data, size, &written, &at) != 0;
+}
+
+Shredder::Shredder(DeleteJob& job, FileWriter* writer)
+    : job_(job), writer_(writer ? writer : &defaultWriter_) {}
+
+Shredder::~Shredder() {
+  if (ownsFillBuffer_) FreeFillBuffer(job_.fillBuffer);
+}
+
+bool Shredder::Report(const char* fileText, const char* folderText) {
+  if (cancelled_) return false;
+  if (job_.host == nullptr) return true;
+  return job_.host->ReportProgress(job_, fileText, folderText);
+}
+
+Shredder::Next Shredder::AfterFailure(const char* messageKey, const char* path, DWORD code) {
+  if (job_.skipAllDeleteErrors) return Next::kGiveUp;
+  // Without a host nobody can answer: that is a cancel.
+  int answer = job_.host ? job_.host->ErrorPrompt(job_, GlobalText(messageKey), path, code)
+                         : kAnswerCancel;
+  switch (answer) {
+    case kAnswerTryAgain:
+      return Next::kRetry;
+    case kAnswerSkip:
+      return Next::kGiveUp;
+    case kAnswerSkipAll:
+      job_.skipAllDeleteErrors = 1;
+      return Next::kGiveUp;
+    default:
+      cancelled_ = true;
+      if (job_.host) job_.host->Cancel(job_);
+      return Next::kGiveUp;
+  }
+}
+
+bool Shredder::EnsureFillBuffer() {
+  if (job_.fillBuffer) return true;
+  ownsFillBuffer_ = BuildFillBuffer(job_.fillBuffer, job_.settings.fillPattern,
+                                    job_.settings.fillLength);
+  return ownsFillBuffer_;
+}
+
+uint32_t Shredder::SectorSizeOf(const char* path) {
+  // Files of one folder share a volume: ask once per folder.
+  char folder[kMaxPathBytes + 1];
+  lstrcpynA(folder, path, sizeof folder);
+  PathParent(folder);
+  if (std::strcmp(folder, sectorFolder_) == 0) return sectorSize_;
+  char root[MAX_PATH + 1];
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  uint32_t sector = 0;
+  if (GetVolumePathNameA(path, root, sizeof root) &&
+      GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+    sector = bytesPerSector;
+  std::strcpy(sectorFolder_, folder);
+  sectorSize_ = sector;
+  return sector;
+}
+
+bool Shredder::WriteAt(HANDLE file, uint64_t offset, DWORD size, const char* path) {
+  for (;;) {
+    DWORD written = 0;
+    bool ok = writer_->Write(file, offset, job_.fillBuffer, size, written);
+    if (ok && written == size) return true;
+    DWORD code = ok ? 0 : GetLastError();
+    // A short write without a reason still left bytes unwritten.
+    if (code == 0) code = ERROR_WRITE_FAULT;
+    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return false;
+  }
+}
+
+bool Shredder::RemoveLink(const char* path, bool folder) {
+  for (;;) {
+    DWORD code = DeleteLinkItself(path);
+    if (code == ERROR_SUCCESS) return true;
+    if (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", path, code) == Next::kGiveUp)
+      return false;
+  }
+}
+
+int64_t Shredder::Shred(const char* path) {
+  if (!Report(nullptr, nullptr)) return kShredGivenUp;
+  if (!EnsureFillBuffer()) return kShredGivenUp;
+
+  // A link is removed as a link: opening it could reach whatever it points to.
+  DWORD attributes = GetFileAttributesA(path);
+  switch (ClassifyShredTarget(attributes)) {
+    case ShredTarget::kFileLink:
+    case ShredTarget::kFolderLink:
+      return RemoveLink(path, attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : kShredGivenUp;
+    case ShredTarget::kFile:
+      SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+      break;
+    case ShredTarget::kFolder:
+    case ShredTarget::kUnknown:
+      break;  // the open fails and says why
+  }
+
+  const uint32_t sector = SectorSizeOf(path);
+  const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL |
+                      (UnbufferedFits(sector) ? FILE_FLAG_NO_BUFFERING : FILE_FLAG_WRITE_THROUGH);
+  kx::FileHandle file;
+  for (;;) {
+    HANDLE opened = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                flags, nullptr);
+    if (opened != INVALID_HANDLE_VALUE && opened != nullptr) {
+      file.Reset(opened);
+      break;
+    }
+    DWORD code = GetLastError();
+    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return kShredGivenUp;
+  }
+
+  // Whatever the name showed a moment ago, the handle tells what was opened.
+  const FileIdentity identity = IdentityOf(file.Get());
+  ShredTarget opened = ClassifyShredTarget(identity.attributes);
+  if (opened == ShredTarget::kFileLink || opened == ShredTarget::kFolderLink) {
+    file.Reset();
+    return RemoveLink(path, opened == ShredTarget::kFolderLink) ? 0 : kShredGivenUp;
+  }
+  if (opened == ShredTarget::kFolder) return kShredGivenUp;
+
+  LARGE_INTEGER size = {};
+  while (!GetFileSizeEx(file.Get(), &size)) {
+    DWORD code = GetLastError();
+    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return kShredGivenUp;
+  }
+
+  const OverwritePlan plan = PlanOverwrite(size.QuadPart, sector);
+  for (uint64_t chunk = 0; chunk < plan.wholeChunks; ++chunk) {
+    if (!WriteAt(file.Get(), chunk * kFillBufferSize, kFillBufferSize, path)) return kShredGivenUp;
+    job_.doneBytes += kFillBufferSize;
+    // Cancelled: the file keeps its name and length and the part not reached.
+    if (!Report(nullptr, nullptr)) return kShredGivenUp;
+  }
+  if (plan.tailBytes != 0) {
+    if (!WriteAt(file.Get(), plan.wholeChunks * kFillBufferSize, plan.tailWrite, path))
+      return kShredGivenUp;
+    if (plan.cutBack) {
+      // Unbuffered writes cover whole sectors; the file ends where it ended.
+      SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN);
+      SetEndOfFile(file.Get());
+    }
+    job_.doneBytes += plan.tailBytes;
+    Report(nullptr, nullptr);  // the overwrite is complete: finish the file
+  }
+  FlushFileBuffers(file.Get());
+  file.Reset();
+  if (job_.host) job_.host->FileOverwritten(job_, path);
+
+  // Cut the length to zero through a handle that cannot follow a link, and
+  // only when the name still leads to the file just overwritten.
+  HANDLE again = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (again != INVALID_HANDLE_VALUE && again != nullptr) {
+    kx::FileHandle cut(again);
+    FileIdentity now = IdentityOf(cut.Get());
+    if (identity.known && !SameFile(identity, now)) return kShredGivenUp;
+    if (ClassifyShredTarget(now.attributes) == ShredTarget::kFile) {
+      LARGE_INTEGER zero = {};
+      if (SetFilePointerEx(cut.Get(), zero, nullptr, FILE_BEGIN)) SetEndOfFile(cut.Get());
+      FlushFileBuffers(cut.Get());
+    }
+  }
+
+  if (!Remove(path, false)) return kShredGivenUp;
+  return size.QuadPart;
+}
+
+bool Shredder::Remove(const char* path, bool folder) {
+  if (NamesDriveRoot(path)) return true;
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return RemoveLink(path, folder);
+
+  char parent[kMaxPathBytes + 1];
+  lstrcpynA(parent, path, sizeof parent);
+  PathParent(parent);
+  // Only the name is wanted: the empty file the system creates goes at once.
+  char temp[MAX_PATH + 1] = "";
+  if (!GetTempFileNameA(parent, "KX", 0, temp) || !DeleteFileA(temp)) temp[0] = '\0';
+
+  bool moved = false;
+  for (;;) {
+    if (!moved && temp[0] != '\0') moved = MoveFileA(path, temp) != 0;
+    const char* current = moved ? temp : path;
+    if (RemoveByName(current, folder)) return true;
+    DWORD code = GetLastError();
+    // The prompt names the item as the user knows it; Try Again works on
+    // wherever it is now.
+    if (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", path, code) == Next::kGiveUp) {
+      if (moved) MoveFileA(temp, path);  // back under its own name
+      return false;
+    }
+  }
+}
+
+bool Shredder::DeleteItemTree(DeleteItem& item) {
+  const bool isRoot = item.parent == nullptr;
+  const char* name = item.name ? item.name : "";
+  std::string folderText;
+  if (!isRoot && item.parent->name && item.parent->name[0] != '\0')
+    folderText = FormatWithArgs(GlobalText("InFolder"), item.parent->name);
+  const char* fileLabel = name[0] != '\0' ? name : nullptr;
+  const char* folderLabel = isRoot ? nullptr : folderText.c_str();
+  if (!Report(fileLabel, folderLabel)) return false;
+
+  if (!isRoot && item.isFolder) {
+    // A folder that became a link after it was walked is not entered: its
+    // listed contents would now be found somewhere else.
+    DWORD attributes = GetFileAttributesA(item.path);
+    ShredTarget now = ClassifyShredTarget(attributes);
+    if (now == ShredTarget::kFolderLink || now == ShredTarget::kFileLink) {
+      job_.doneBytes += static_cast<uint64_t>(TotalSize(item));
+      return RemoveLink(item.path, now == ShredTarget::kFolderLink);
+    }
+  }
+
+  bool result = true;
+  for (DeleteItem* child = item.firstChild; child; child = child->next) {
+    if (!Report(nullptr, nullptr)) return false;
+    if (!DeleteItemTree(*child)) result = false;
+  }
+  // A folder with anything left inside stays in place.
+  if (!result || isRoot) return result;
+
+  if (item.isFolder) {
+    SetFileAttributesA(item.path, FILE_ATTRIBUTE_NORMAL);
+    result = Remove(item.path, true);
+    Report(fileLabel, folderLabel);
+    return result;
+  }
+
+  const uint64_t before = job_.doneBytes;
+  const int64_t shredded = Shred(item.path);
+  const uint64_t counted = job_.doneBytes - before;
+  if (item.size > 0 && counted < static_cast<uint64_t>(item.size)) {
+    // Shrunk, skipped or given up: the bar still reaches its end.
+    job_.doneBytes += static_cast<uint64_t>(item.size) - counted;
+    Report(fileLabel, folderLabel);
+  }
+  return shredded != kShredGivenUp;
+}
+
+bool Shredder::Delete() {
+  // Built afresh from this job's settings, whatever an earlier pass left.
+  FreeFillBuffer(job_.fillBuffer);
+  ownsFillBuffer_ = false;
+  if (!EnsureFillBuffer()) return false;
+  job_.skipAllDeleteErrors = job_.settings.skipErrors;
+  job_.totalBytes = static_cast<uint64_t>(TotalSize(job_.root));
+  job_.doneBytes = 0;
+  if (job_.host) job_.host->SetBusy(job_, false);
+  Report("", "");
+  job_.lastLabelUpdate = 0;
+  const bool result = DeleteItemTree(job_.root);
+  FreeFillBuffer(job_.fillBuffer);
+  ownsFillBuffer_ = false;
+  return result;
+}
+
+bool Delete(DeleteJob& job) { return Shredder(job).Delete(); }
+
+bool DeleteItemTree(DeleteItem& item) { return Shredder(*item.job).DeleteItemTree(item); }
+
+int64_t Shred(const char* path, DeleteJob& job) { return Shredder(job).Shred(path); }
+
+bool Remove(const char* path, DeleteJob& job, bool folder) {
+  return Shredder(job).Remove(path, folder);
+}

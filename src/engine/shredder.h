@@ -1,0 +1,72 @@
+#pragma once
+// The deletion pass: every file of a prepared job is overwritten in place with
+// the fill pattern, cut to zero length and removed under a temporary name;
+// folders go after their contents. Runs on the job's worker thread and talks
+// to the user only through the job's host (progress reports and prompts).
+#include <windows.h>
+
+#include <cstdint>
+
+#include "engine/delete_job.h"
+
+// Shred's answer for a file that is still there: it could not be opened,
+// overwritten or removed, it was skipped, or the job was cancelled.
+constexpr int64_t kShredGivenUp = -1;
+
+// The one call that puts fill data on the disk. Tests replace it to see every
+// write and to make writes fail.
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+  // Writes at an absolute offset of a synchronous handle; false with the
+  // reason in GetLastError.
+  virtual bool Write(HANDLE file, uint64_t offset, const void* data, DWORD size, DWORD& written);
+};
+
+class Shredder {
+ public:
+  // writer: null for the real WriteFile.
+  explicit Shredder(DeleteJob& job, FileWriter* writer = nullptr);
+  ~Shredder();
+  Shredder(const Shredder&) = delete;
+  Shredder& operator=(const Shredder&) = delete;
+
+  // The whole pass over the job's tree. False when the fill buffer cannot be
+  // had (nothing is touched) or when anything was left in place.
+  bool Delete();
+  // Destroys the item and everything below it, children first. True when
+  // everything is gone (a drive root counts as gone once it is empty).
+  bool DeleteItemTree(DeleteItem& item);
+  // Overwrites, cuts and removes one file; a link is only removed. Answers
+  // the bytes overwritten (0 for a link or an empty file), or kShredGivenUp
+  // when the file is still there. A file that was not completely overwritten
+  // keeps its name and length.
+  int64_t Shred(const char* path);
+  // Removes one file or empty folder, passing through a temporary name in its
+  // folder, or one link (through a handle on the link itself, never by a
+  // name that could lead to its target). A drive root answers true untouched.
+  bool Remove(const char* path, bool folder);
+
+ private:
+  enum class Next { kRetry, kGiveUp };
+  bool Report(const char* fileText, const char* folderText);
+  Next AfterFailure(const char* messageKey, const char* path, DWORD code);
+  bool EnsureFillBuffer();
+  uint32_t SectorSizeOf(const char* path);
+  bool WriteAt(HANDLE file, uint64_t offset, DWORD size, const char* path);
+  bool RemoveLink(const char* path, bool folder);
+
+  DeleteJob& job_;
+  FileWriter defaultWriter_;
+  FileWriter* writer_;
+  bool ownsFillBuffer_ = false;
+  bool cancelled_ = false;
+  char sectorFolder_[kMaxPathBytes + 1] = "";
+  uint32_t sectorSize_ = 0;
+};
+
+// The same operations with the real WriteFile, one shredder per call.
+bool Delete(DeleteJob& job);
+bool DeleteItemTree(DeleteItem& item);
+int64_t Shred(const char* path, DeleteJob& job);
+bool Remove(const char* path, DeleteJob& job, bool folder);
