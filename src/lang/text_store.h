@@ -141,6 +141,10 @@ class CMLVC {
   void Reset();
 
  private:
+  friend class TextExpander;
+  MLVCEntry* FindEntry(const char* key, size_t keyLength, const char* section,
+                       size_t sectionLength) const;
+
   MLVCEntry* buckets_[kTextBuckets] = {};
 };
 

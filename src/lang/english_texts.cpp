@@ -1,0 +1,124 @@
+#include "lang/english_texts.h"
+
+#include "lang/text_store.h"
+
+namespace {
+
+struct EnglishText {
+  const char* section;
+  const char* key;
+  const char* text;
+};
+
+// Registered in this order after "Name" and "Ver" of section "Global".
+constexpr EnglishText kEnglishTexts[] = {
+    {"Global", "Ready", "Ready"},
+    {"Global", "Pause", "&Pause"},
+    {"Global", "Paused", "Paused"},
+    {"Global", "Resume", "&Resume"},
+    {"Global", "Deleting", "Deleting"},
+    {"Global", "OK", "&OK"},
+    {"Global", "Cancel", "&Cancel"},
+    {"Global", "Yes", "&Yes"},
+    {"Global", "No", "&No"},
+    {"Global", "More", "&More..."},
+    {"Global", "TryAgain", "&Try Again"},
+    {"Global", "Skip", "&Skip"},
+    {"Global", "SkipAll", "Skip &All"},
+    {"Global", "Prepare", "Preparing...Please wait."},
+    {"Global", "PrepareInfo", "Total %1 found in %2 files."},
+    {"Global", "AskCancel", "Are you sure you want to cancel the operation?"},
+    {"Global", "ConfirmFile", "Are you sure you want to delete '%1'?"},
+    {"Global", "ConfirmFolder", "Are you sure you want to delete the folder '%1' and all its contents?"},
+    {"Global", "ConfirmMulti", "Are you sure you want to delete these %1 items?"},
+    {"Global", "InFolder", "In Folder: %1"},
+    {"Global", "ErrDelFile", "Cannot delete '%1':\r\n\r\n%2"},
+    {"Global", "ErrDelFolder", "Cannot delete folder '%1':\r\n\r\n%2"},
+    {"Global", "ErrGFC", "Cannot get contents of '%1':\r\n\r\n%2"},
+    {"Global", "ErrPassNotSame", "The passwords you entered do not match."},
+    {"Global", "ErrPassEmpty", "No password specified."},
+    {"Menu", "Tasks", "Tasks"},
+    {"Menu", "Tools", "Tools"},
+    {"Menu", "Help", "Help"},
+    {"Menu", "DelFile", "Delete one or more files"},
+    {"Menu", "DelFolder", "Delete a folder"},
+    {"Menu", "DelDrv", "Erase a disk"},
+    {"Menu", "DelAll", "Batch Delete"},
+    {"Menu", "CMenu", "Setup context menu"},
+    {"Menu", "Password", "Setup password"},
+    {"Menu", "Language", "Change language"},
+    {"Menu", "Options", "Advanced options"},
+    {"Menu", "About", "About %Name%"},
+    {"Menu", "HelpContent", "Help"},
+    {"Menu", "DelFileInfo", "Choose one or more files to delete them with %Name%"},
+    {"Menu", "DelFolderInfo", "Choose a folder to delete it with %Name%"},
+    {"Menu", "DelDrvInfo", "Erase the contents of a disk or partition"},
+    {"Menu", "DelAllInfo", "Allows you to delete files and folders freely"},
+    {"Menu", "CMenuInfo", "Enable or disable the context menu in Windows Explorer"},
+    {"Menu", "PasswordInfo", "Set a password to protect the software and delete operations"},
+    {"Welcome", "Title", "Welcome"},
+    {"Welcome", "Info", "Welcome to %Name%.\r\n\r\nTo delete files, folders, or erase disks, click an item in %[Menu]Tasks% group."},
+    {"Welcome", "CMenuTip1", "Enable context menu feature, so that you can delete files/folders in Windows Explorer directly."},
+    {"Welcome", "CMenuTip2", "Normally you do not need to launch this main program. You can right-click on files, folders in Windows Explorer and choose the context menu to delete them directly with %Name%."},
+    {"SetupCMenu", "Info", "Setup context menu in Windows Explorer.\r\n\r\nNormally we do not need to launch the main program, instead, we enable the context menu so that we can delete files, folders by using the context menu in Windows Explorer directly."},
+    {"SetupCMenu", "Info2", "Context Menu Caption:"},
+    {"SetupCMenu", "Enable", "Enable Context Menu (Highly Recommended)."},
+    {"SetupPass", "Info", "Setup a password to protect %Name% and the delete operations."},
+    {"SetupPass", "Info2", "Enter New Password:"},
+    {"SetupPass", "Info3", "Confirm New Password:"},
+    {"SetupPass", "RemovePass", "I want to remove the password protection."},
+    {"OptionsDlg", "Enable", "I know the meaning of the advanced options and I want to change these options."},
+    {"OptionsDlg", "UpdateTitle", "Update Information"},
+    {"OptionsDlg", "UpdateInfo", "Time period to update the information on deleting progress windows. (ms, 1/1000 sec.):"},
+    {"OptionsDlg", "FillTitle", "Fill"},
+    {"OptionsDlg", "FillInfo", "What to fill in when erases files:"},
+    {"OptionsDlg", "FillOption1", "Default (0xFE)"},
+    {"OptionsDlg", "FillOption2", "Zero (0)"},
+    {"OptionsDlg", "FillOption3", "Custom String"},
+    {"OptionsDlg", "SkipErr", "Default to skip all errors during deleting."},
+    {"AboutDlg", "Ver", "Version %[Global]Ver%"},
+    {"AboutDlg", "Law", "This program is protected by copyright law, and the data it destroys cannot be recovered."},
+    {"PasswordDlg", "Title", "Need Password - %Name%"},
+    {"PasswordDlg", "Info", "%Name% has been password protected, please enter the password to continue."},
+    {"PasswordDlg", "Info2", "Enter Password:"},
+    {"PasswordDlg", "ErrTryAgain", "The password you entered is incorrect, please try again."},
+    {"Confirm", "Title", "Confirm Delete - %Name%"},
+    {"DeleteDlg", "Title", "%Name%"},
+    {"DeleteDlg", "Info", "Please add files, folders to the list, and click %[DeleteDlg]Start% to delete them:"},
+    {"DeleteDlg", "AddFile", "Add &Files..."},
+    {"DeleteDlg", "AddFolder", "Add F&older..."},
+    {"DeleteDlg", "Remove", "&Remove"},
+    {"DeleteDlg", "RemoveAll", "Remove &All"},
+    {"DeleteDlg", "SelectAll", "&Select All"},
+    {"DeleteDlg", "SelectNone", "Select &None"},
+    {"DeleteDlg", "Start", "&Start"},
+    {"MsgDlg", "Title", "Error - %Name%"},
+    {"EraseDisk", "Title", "Erase Disk"},
+    {"EraseDisk", "InfoTitle", "Disk Information"},
+    {"EraseDisk", "NoDisk", "[NO DISK SELECTED]"},
+    {"EraseDisk", "Step1", "Choose a disk"},
+    {"EraseDisk", "Step2", "Gathering disk information"},
+    {"EraseDisk", "Step3", "Confirm"},
+    {"EraseDisk", "Step4", "Erasing disk contents"},
+    {"EraseDisk", "Step5", "Formatting disk"},
+    {"EraseDisk", "Confirm", "Are you sure you want to erase the following disk?\r\n\r\n%1\r\n\r\n<<CAUTION>>\r\n\r\nAll data will be lost!"},
+    {"EraseDisk", "Err", "The operation can not be performed.\r\n\r\n%1"},
+    {"ChooseDisk", "Title", "Choose Disk"},
+    {"ChooseDisk", "Info", "Choose a disk:"},
+};
+static_assert(sizeof(kEnglishTexts) / sizeof(kEnglishTexts[0]) == kEnglishTextCount - 2,
+              "every built-in text but Name and Ver is in the table");
+
+constexpr char kSmallestVersion[] = "6.0.2";
+
+}  // namespace
+
+void RegisterEnglishTexts(const char* versionText) {
+  CKX_MLVC& store = TextStore();
+  store.RegisterText("Name", nullptr, nullptr, "Karvex", true);
+  if (versionText == nullptr || versionText[0] == '\0') versionText = kSmallestVersion;
+  store.RegisterText("Ver", nullptr, nullptr, versionText, true);
+  for (const EnglishText& row : kEnglishTexts)
+    store.RegisterText(row.key, row.section, nullptr, row.text, false);
+  store.ExpandAll(TextKind::Default);
+}
