@@ -1,0 +1,3 @@
+#pragma once
+// Resources of the application core.
+#define IDR_MAINFRAME 128  // application icon
