@@ -31,7 +31,8 @@ bool LoadWindowState(WindowStateRecord& record);
 bool SaveWindowState(const WindowStateRecord& record);
 // Takes the window's current placement into the record.
 bool CaptureWindowState(HWND window, WindowStateRecord& record);
-// Places the window as the record says; an empty rectangle is not applied.
+// Places the window as the record says. An empty rectangle (a missing value)
+// is not applied, and false tells the caller to choose a position itself.
 // ignoreMaximized: the window opens in its normal rectangle in any case.
 bool ApplyWindowState(HWND window, const WindowStateRecord& record, bool ignoreMaximized);
 
