@@ -313,7 +313,7 @@ bool Shredder::DeleteItemTree(DeleteItem& item) {
   if (!result || isRoot) return result;
 
   if (item.isFolder) {
-    SetFileAttributesA(item.path, FILE_ATTRIBUTE_NORMAL);
+    if (!NamesDriveRoot(item.path)) SetFileAttributesA(item.path, FILE_ATTRIBUTE_NORMAL);
     result = Remove(item.path, true);
     Report(fileLabel, folderLabel);
     return result;

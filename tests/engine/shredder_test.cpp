@@ -1,0 +1,427 @@
+// The deletion pass on real files in a scratch folder under Wine, driven by a
+// scripted host instead of the progress window.
+#include "engine/shredder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "app/path_utils.h"
+#include "engine/fill_buffer.h"
+#include "engine/overwrite_plan.h"
+#include "engine/prepare.h"
+#include "engine/shred_support.h"
+#include "lang/english_texts.h"
+#include "lang/text_store.h"
+
+using kxtest::Exists;
+using kxtest::ReadBytes;
+using kxtest::RecordingWriter;
+using kxtest::WriteBytes;
+
+namespace {
+
+bool IsDirectory(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string Text(const char* key) {
+  const char* text = TextStore().GetText(key, "Global");
+  return text ? text : "";
+}
+
+std::string Fill(size_t size, char c) { return std::string(size, c); }
+
+uint32_t SectorSizeOf(const std::string& path) {
+  char root[MAX_PATH + 1];
+  DWORD spc = 0, bytes = 0, free = 0, total = 0;
+  if (!GetVolumePathNameA(path.c_str(), root, sizeof root)) return 0;
+  return GetDiskFreeSpaceA(root, &spc, &bytes, &free, &total) ? bytes : 0;
+}
+
+class ShredTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { RegisterEnglishTexts(nullptr); }
+  void SetUp() override { NewJob(job); }
+  void TearDown() override { ReleaseJob(job); }
+
+  void NewJob(DeleteJob& target) {
+    BuildJob(target);
+    target.host = &host;
+  }
+  void Add(const std::string& path, DeleteJob* target = nullptr) {
+    ASSERT_NE(AddTopLevelItem(target ? *target : job, path.c_str(), IsDirectory), nullptr) << path;
+  }
+  // What the worker does: walk the tree, then destroy it.
+  bool Run(FileWriter* writer = nullptr, DeleteJob* target = nullptr) {
+    DeleteJob& j = target ? *target : job;
+    if (!Prepare(j)) return false;
+    return Shredder(j, writer).Delete();
+  }
+  // A file of `size` bytes of `c`, in a folder created when needed.
+  std::string Make(const std::string& relative, size_t size, char c = 'x') {
+    std::string path = scratch / relative;
+    std::string folder = path.substr(0, path.rfind('\\'));
+    CreateDirectoryA(folder.c_str(), nullptr);
+    EXPECT_TRUE(WriteBytes(path, Fill(size, c))) << path;
+    return path;
+  }
+  std::string Folder(const std::string& relative) {
+    std::string path = scratch / relative;
+    CreateDirectoryA(path.c_str(), nullptr);
+    return path;
+  }
+
+  kxtest::ScratchFolder scratch;
+  kxtest::ScriptedHost host;
+  DeleteJob job;
+};
+
+// Holds a file open without sharing, as another program would.
+class Lock {
+ public:
+  explicit Lock(const std::string& path)
+      : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  ~Lock() { Release(); }
+  bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
+  void Release() {
+    if (Held()) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+TEST_F(ShredTest, WholeChunksThenTheTailAreOverwrittenBeforeTheFileGoes) {
+  const std::string exact = Make("exact.bin", 65024, 'e');
+  const std::string oneMore = Make("one-more.bin", 65025, 'o');
+  const std::string odd = Make("odd.bin", 1000, 'd');  // not a whole number of sectors
+  const uint32_t sector = SectorSizeOf(exact);
+
+  RecordingWriter writer;
+  Shredder shredder(job, &writer);
+  EXPECT_EQ(shredder.Shred(exact.c_str()), 65024);
+  ASSERT_EQ(writer.writes.size(), 1u);
+  EXPECT_EQ(writer.writes[0].offset, 0u);
+  EXPECT_EQ(writer.writes[0].size, 65024u);
+
+  writer.writes.clear();
+  EXPECT_EQ(shredder.Shred(oneMore.c_str()), 65025);
+  ASSERT_EQ(writer.writes.size(), 2u);
+  EXPECT_EQ(writer.writes[0].size, 65024u);
+  EXPECT_EQ(writer.writes[1].offset, 65024u);
+  // One byte, or one whole sector when the handle is unbuffered.
+  EXPECT_EQ(writer.writes[1].size, PlanOverwrite(65025, sector).tailWrite);
+
+  writer.writes.clear();
+  EXPECT_EQ(shredder.Shred(odd.c_str()), 1000);
+  ASSERT_EQ(writer.writes.size(), 1u);
+
+  // Read back after the overwrite, before the length was cut: every byte up
+  // to the last one holds the fill byte, and the length is the file's own.
+  ASSERT_EQ(host.overwrites.size(), 3u);
+  EXPECT_EQ(host.overwrites[0].content, Fill(65024, '\xFE'));
+  EXPECT_EQ(host.overwrites[1].content, Fill(65025, '\xFE'));
+  EXPECT_EQ(host.overwrites[2].content, Fill(1000, '\xFE'));
+  EXPECT_EQ(job.doneBytes, 65024u + 65025u + 1000u);
+  EXPECT_FALSE(Exists(exact));
+  EXPECT_FALSE(Exists(oneMore));
+  EXPECT_FALSE(Exists(odd));
+  EXPECT_TRUE(host.prompts.empty());
+}
+
+TEST_F(ShredTest, TheChosenPatternIsWhatReachesTheFile) {
+  const size_t size = 2 * 65024 + 700;
+  const std::string patterned = Make("abc.bin", size);
+  job.settings.fillLength = 3;
+  std::memcpy(job.settings.fillPattern, "ABC", 3);
+  Add(patterned);
+  ASSERT_TRUE(Run());
+  ASSERT_EQ(host.overwrites.size(), 1u);
+  const std::string& content = host.overwrites[0].content;
+  ASSERT_EQ(content.size(), size);
+  // Each chunk starts the pattern afresh; 65024 mod 3 is 2, so a chunk ends "AB".
+  for (size_t i = 0; i < size; ++i) ASSERT_EQ(content[i], "ABC"[(i % 65024) % 3]) << i;
+  EXPECT_EQ(content.substr(65024 - 3, 6), "CABABC");
+
+  DeleteJob zeroJob;
+  NewJob(zeroJob);
+  zeroJob.settings.fillLength = 0;
+  const std::string zeroed = Make("zero.bin", 70000);
+  Add(zeroed, &zeroJob);
+  EXPECT_TRUE(Run(nullptr, &zeroJob));
+  ReleaseJob(zeroJob);
+  ASSERT_EQ(host.overwrites.size(), 2u);
+  EXPECT_EQ(host.overwrites[1].content, std::string(70000, '\0'));
+  EXPECT_FALSE(Exists(patterned));
+  EXPECT_FALSE(Exists(zeroed));
+}
+
+TEST_F(ShredTest, EmptyAndReadOnlyFilesAreDestroyed) {
+  const std::string empty = Make("empty.txt", 0);
+  const std::string readOnly = Make("read-only.txt", 3000, 'r');
+  ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+
+  RecordingWriter writer;
+  Shredder shredder(job, &writer);
+  EXPECT_EQ(shredder.Shred(empty.c_str()), 0);
+  EXPECT_TRUE(writer.writes.empty());
+  EXPECT_FALSE(Exists(empty));
+
+  EXPECT_EQ(shredder.Shred(readOnly.c_str()), 3000);
+  ASSERT_EQ(host.overwrites.size(), 2u);
+  EXPECT_EQ(host.overwrites[1].content, Fill(3000, '\xFE'));
+  EXPECT_FALSE(Exists(readOnly));
+  EXPECT_TRUE(host.prompts.empty());
+}
+
+TEST_F(ShredTest, FoldersGoAfterTheirContentsAndNoTemporaryNameStays) {
+  Make("top\\a.txt", 10);
+  Make("top\\sub\\b.txt", 70000);
+  Make("top\\sub\\deeper\\c.txt", 1);
+  Folder("top\\empty");
+  Make("top\\sub\\deeper\\read-only\\d.txt", 5);
+  SetFileAttributesA((scratch / "top\\sub\\deeper\\read-only").c_str(), FILE_ATTRIBUTE_READONLY);
+  const std::string single = Make("single.txt", 512);
+  Add(scratch / "top");
+  Add(single);
+
+  ASSERT_TRUE(Run());
+  EXPECT_FALSE(Exists(scratch / "top"));
+  EXPECT_FALSE(Exists(single));
+  // Nothing at all is left, KX*.tmp names included.
+  EXPECT_TRUE(kxtest::Listing(scratch.Path()).empty());
+  EXPECT_EQ(host.overwrites.size(), 5u);
+  EXPECT_EQ(job.totalBytes, 10u + 70000u + 1u + 5u + 512u);
+  EXPECT_EQ(job.doneBytes, job.totalBytes);
+  // The folder label names the folder of the file being destroyed.
+  EXPECT_NE(std::find(host.folderLabels.begin(), host.folderLabels.end(),
+                      FormatWithArgs(Text("InFolder").c_str(), "deeper")),
+            host.folderLabels.end());
+  EXPECT_TRUE(host.prompts.empty());
+}
+
+TEST_F(ShredTest, ADriveRootIsNeverRemoved) {
+  for (const char* root : {"C:\\", "C:", "Z:\\"}) {
+    EXPECT_TRUE(Remove(root, job, true)) << root;
+    EXPECT_TRUE(IsDirectory(root)) << root;
+  }
+  EXPECT_TRUE(host.prompts.empty());
+}
+
+TEST_F(ShredTest, ALockedFileIsSkippedAndItsFolderStays) {
+  const std::string locked = Make("a\\locked.txt", 100, 's');
+  const std::string other = Make("a\\other.txt", 100);
+  Make("b\\x.txt", 100);
+  Add(scratch / "a");
+  Add(scratch / "b");
+  Lock lock(locked);
+  ASSERT_TRUE(lock.Held());
+  host.answers = {kAnswerSkip};
+
+  EXPECT_FALSE(Run());
+  ASSERT_EQ(host.prompts.size(), 1u);
+  EXPECT_EQ(host.prompts[0].message, Text("ErrDelFile"));
+  EXPECT_EQ(host.prompts[0].path, locked);
+  EXPECT_EQ(host.prompts[0].code, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+  lock.Release();
+  EXPECT_EQ(ReadBytes(locked), Fill(100, 's'));
+  EXPECT_TRUE(Exists(scratch / "a"));
+  EXPECT_FALSE(Exists(other));
+  EXPECT_FALSE(Exists(scratch / "b"));
+  EXPECT_EQ(job.doneBytes, job.totalBytes);  // the bar still reaches its end
+}
+
+TEST_F(ShredTest, TryAgainAfterTheOtherProgramLetGoDestroysTheFile) {
+  const std::string locked = Make("a\\locked.txt", 100);
+  Add(scratch / "a");
+  Lock lock(locked);
+  host.beforeAnswer = [&](const kxtest::ScriptedHost::Prompt&) { lock.Release(); };
+  host.answers = {kAnswerTryAgain};
+
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(host.prompts.size(), 1u);
+  EXPECT_FALSE(Exists(scratch / "a"));
+}
+
+TEST_F(ShredTest, SkipAllSilencesTheRestOfItsOwnJobOnly) {
+  const std::string first = Make("a\\one.txt", 10);
+  const std::string second = Make("b\\two.txt", 10);
+  Add(scratch / "a");
+  Add(scratch / "b");
+  Lock lockFirst(first), lockSecond(second);
+  host.answers = {kAnswerSkipAll};
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(host.prompts.size(), 1u);
+  EXPECT_TRUE(Exists(first));
+  EXPECT_TRUE(Exists(second));
+
+  // The next job asks again.
+  DeleteJob next;
+  NewJob(next);
+  Add(second, &next);
+  host.answers = {kAnswerSkip};
+  EXPECT_FALSE(Run(nullptr, &next));
+  ReleaseJob(next);
+  EXPECT_EQ(host.prompts.size(), 2u);
+
+  // Skipping errors by the settings: nothing is asked, nothing is destroyed.
+  DeleteJob quiet;
+  NewJob(quiet);
+  quiet.settings.skipErrors = 1;
+  Add(second, &quiet);
+  EXPECT_FALSE(Run(nullptr, &quiet));
+  ReleaseJob(quiet);
+  EXPECT_EQ(host.prompts.size(), 2u);
+  EXPECT_TRUE(Exists(second));
+}
+
+TEST_F(ShredTest, CancelStopsTheJobAndLeavesTheRestUntouched) {
+  // Top-level items are destroyed in the reverse of the order they were added.
+  const std::string third = Make("third.txt", 100, '3');
+  const std::string second = Make("second.txt", 100, '2');
+  const std::string first = Make("first.txt", 100, '1');
+  Add(third);
+  Add(second);
+  Add(first);
+  Lock lock(first);
+  host.answers = {kAnswerCancel};
+  EXPECT_FALSE(Run());
+  EXPECT_TRUE(host.cancelled);
+  EXPECT_EQ(host.prompts.size(), 1u);
+  lock.Release();
+  EXPECT_EQ(ReadBytes(first), Fill(100, '1'));
+  EXPECT_EQ(ReadBytes(second), Fill(100, '2'));
+  EXPECT_EQ(ReadBytes(third), Fill(100, '3'));
+}
+
+TEST_F(ShredTest, CancelInsideAFileLeavesItAtItsNameAndLength) {
+  const std::string later = Make("later.txt", 100, 'l');
+  const std::string big = Make("big.bin", 3 * 65024 + 10, 'b');
+  Add(later);
+  Add(big);
+  RecordingWriter writer;
+  host.atReport = [&](int) {
+    if (writer.writes.size() == 1) host.cancelled = true;
+  };
+  EXPECT_FALSE(Run(&writer));
+  EXPECT_EQ(writer.writes.size(), 1u);
+  EXPECT_EQ(ReadBytes(big), Fill(65024, '\xFE') + Fill(2 * 65024 + 10, 'b'));
+  EXPECT_EQ(ReadBytes(later), Fill(100, 'l'));
+  EXPECT_TRUE(host.overwrites.empty());
+}
+
+TEST_F(ShredTest, AFailedWriteIsReportedAndTheFileKeepsItsNameAndLength) {
+  const size_t size = 3 * 65024 + 100;
+  const std::string file = Make("d\\data.bin", size, 'q');
+  Add(scratch / "d");
+  RecordingWriter writer;
+  writer.failing = {2};
+  host.answers = {kAnswerSkip};
+  EXPECT_FALSE(Run(&writer));
+  ASSERT_EQ(host.prompts.size(), 1u);
+  EXPECT_EQ(host.prompts[0].message, Text("ErrDelFile"));
+  EXPECT_EQ(host.prompts[0].path, file);
+  EXPECT_EQ(host.prompts[0].code, static_cast<uint32_t>(ERROR_DISK_FULL));
+  // Never cut, never removed: the first chunk was overwritten, the rest is as it was.
+  EXPECT_EQ(ReadBytes(file), Fill(65024, '\xFE') + Fill(size - 65024, 'q'));
+  EXPECT_TRUE(host.overwrites.empty());
+  EXPECT_TRUE(Exists(scratch / "d"));
+
+  // Skip All by the settings: the same, without a prompt.
+  DeleteJob quiet;
+  NewJob(quiet);
+  quiet.settings.skipErrors = 1;
+  Add(file, &quiet);
+  writer.writes.clear();
+  EXPECT_FALSE(Run(&writer, &quiet));
+  ReleaseJob(quiet);
+  EXPECT_EQ(host.prompts.size(), 1u);
+  EXPECT_EQ(ReadBytes(file).size(), size);
+
+  // Try Again writes the same chunk again and the file is destroyed.
+  DeleteJob retry;
+  NewJob(retry);
+  Add(file, &retry);
+  writer.writes.clear();
+  host.answers = {kAnswerTryAgain};
+  EXPECT_TRUE(Run(&writer, &retry));
+  ReleaseJob(retry);
+  ASSERT_EQ(writer.writes.size(), 5u);
+  EXPECT_EQ(writer.writes[1].offset, 65024u);
+  EXPECT_EQ(writer.writes[2].offset, 65024u);
+  EXPECT_EQ(host.overwrites.back().content, Fill(size, '\xFE'));
+  EXPECT_FALSE(Exists(file));
+}
+
+#ifdef KX_ENGINE_LINK_DIR
+// The link folder is laid out by a shell step before the tests (a Linux
+// symbolic link to a folder shows as a directory reparse point under Wine):
+//   outside\keep.txt, outside\deep\deep.txt   must survive byte for byte
+//   empty-outside\                            must survive
+//   sel\inner\doomed.txt                      goes
+//   sel\inner\rel-link -> ../../outside       links in the selection
+//   sel\abs-link -> <abs>/outside
+//   sel\empty-link -> <abs>/empty-outside
+//   top-link -> <abs>/outside                 a selected link
+// Windows removes a link itself through a handle opened on the link. Wine 8
+// cannot reach the link itself (every handle and every rename or removal by
+// name acts on the target), so there each link must stay and be reported.
+TEST_F(ShredTest, LinksAreRemovedOrReportedButNeverFollowed) {
+  const std::string base = kxtest::UnixToWine(KX_ENGINE_LINK_DIR);
+  const std::string keep = ReadBytes(base + "\\outside\\keep.txt");
+  const std::string deep = ReadBytes(base + "\\outside\\deep\\deep.txt");
+  ASSERT_EQ(keep, "keep me\n");
+  ASSERT_EQ(deep, "deep inside\n");
+  DWORD attributes = GetFileAttributesA((base + "\\sel\\abs-link").c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  ASSERT_TRUE(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+
+  Add(base + "\\sel");
+  Add(base + "\\top-link");
+  host.answers.assign(8, kAnswerSkip);
+  const bool result = Run();
+
+  // Nothing behind a link was touched.
+  EXPECT_EQ(ReadBytes(base + "\\outside\\keep.txt"), keep);
+  EXPECT_EQ(ReadBytes(base + "\\outside\\deep\\deep.txt"), deep);
+  EXPECT_EQ(kxtest::Listing(base + "\\outside").size(), 2u);
+  EXPECT_TRUE(IsDirectory((base + "\\empty-outside").c_str()));
+  // Only the one real file was overwritten, and it is gone.
+  ASSERT_EQ(host.overwrites.size(), 1u);
+  EXPECT_EQ(host.overwrites[0].path, base + "\\sel\\inner\\doomed.txt");
+  EXPECT_FALSE(Exists(base + "\\sel\\inner\\doomed.txt"));
+
+  // Each link is either gone or was reported, with the right message.
+  const char* links[] = {"sel\\inner\\rel-link", "sel\\abs-link", "sel\\empty-link", "top-link"};
+  size_t reported = 0, reportedInSel = 0;
+  for (const char* link : links) {
+    const std::string path = base + "\\" + link;
+    auto prompt = std::find_if(host.prompts.begin(), host.prompts.end(),
+                               [&](const auto& p) { return p.path == path; });
+    if (prompt == host.prompts.end()) {
+      EXPECT_FALSE(Exists(path)) << link;
+    } else {
+      ++reported;
+      if (std::strncmp(link, "sel", 3) == 0) ++reportedInSel;
+      EXPECT_TRUE(Exists(path)) << link;
+      EXPECT_EQ(prompt->message, Text("ErrDelFolder")) << link;
+    }
+  }
+  EXPECT_EQ(host.prompts.size(), reported);  // no other failures
+  EXPECT_EQ(result, reported == 0);
+  // A folder holding a link that stayed stays too.
+  EXPECT_EQ(Exists(base + "\\sel"), reportedInSel > 0);
+  // No temporary names anywhere.
+  EXPECT_TRUE(kxtest::Listing(base, "KX*.tmp").empty());
+  EXPECT_TRUE(kxtest::Listing(base + "\\sel", "KX*.tmp").empty());
+  EXPECT_TRUE(kxtest::Listing(base + "\\sel\\inner", "KX*.tmp").empty());
+}
+#endif
