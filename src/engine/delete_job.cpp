@@ -63,6 +63,19 @@ bool IsSeparatorAt(const unsigned char* p, size_t i) {
   return p[i] == '\\' && (i == 0 || p[i - 1] < 0x80);
 }
 
+// P is T's path, or T is a folder path that P lies in.
+bool SamePathOrInside(const char* folder, const char* path) {
+  const auto* t = reinterpret_cast<const unsigned char*>(folder);
+  const auto* p = reinterpret_cast<const unsigned char*>(path);
+  size_t m = BoundedLength(folder);
+  size_t n = BoundedLength(path);
+  if (m == n && SamePrefix(t, p, n)) return true;
+  if (m >= n || m <= 1) return false;
+  // T's path must end where a component of P ends, either because P goes on
+  // with a separator or because T itself ends in one.
+  return (IsSeparatorAt(p, m) || IsSeparatorAt(p, m - 1)) && SamePrefix(t, p, m);
+}
+
 }  // namespace
 
 void BuildJob(DeleteJob& job) {
@@ -85,18 +98,33 @@ bool ClearJob(DeleteJob& job) {
 
 bool IsCovered(const DeleteJob& job, const char* path) {
   if (path == nullptr || path[0] == '\0') return false;
-  const auto* p = reinterpret_cast<const unsigned char*>(path);
-  size_t n = BoundedLength(path);
   for (const DeleteItem* top = job.root.firstChild; top != nullptr; top = top->next) {
-    const auto* t = reinterpret_cast<const unsigned char*>(top->path);
-    size_t m = BoundedLength(top->path);
-    if (m == n && SamePrefix(t, p, n)) return true;
-    if (m >= n || m <= 1) continue;
-    // T's path must end where a component of P ends, either because P goes on
-    // with a separator or because T itself ends in one.
-    if ((IsSeparatorAt(p, m) || IsSeparatorAt(p, m - 1)) && SamePrefix(t, p, m)) return true;
+    if (SamePathOrInside(top->path, path)) return true;
   }
   return false;
+}
+
+void DropNestedItems(DeleteJob& job) {
+  DeleteItem* item = job.root.firstChild;
+  while (item != nullptr) {
+    DeleteItem* next = item->next;
+    bool nested = false;
+    bool before = true;
+    for (const DeleteItem* other = job.root.firstChild; other != nullptr; other = other->next) {
+      if (other == item) {
+        before = false;
+        continue;
+      }
+      if (!SamePathOrInside(other->path, item->path)) continue;
+      // Of two equal paths the first stays.
+      if (before || !SamePathOrInside(item->path, other->path)) {
+        nested = true;
+        break;
+      }
+    }
+    if (nested) RemoveTopLevelItem(job, item);
+    item = next;
+  }
 }
 
 DeleteItem* AddTopLevelItem(DeleteJob& job, const char* path, FolderTest isFolder) {

@@ -79,6 +79,10 @@ DeleteItem* AddTopLevelItem(DeleteJob& job, const char* path, FolderTest isFolde
 // ASCII letters match in any case; a byte behind one of 0x80 or more (perhaps
 // the second half of a double-byte character) must match exactly.
 bool IsCovered(const DeleteJob& job, const char* path);
+// Removes every top-level item that another one covers (the first of two
+// equal paths stays), so that nothing is counted or destroyed twice. A folder
+// added after an item inside it leaves both in the list until then.
+void DropNestedItems(DeleteJob& job);
 // Adds a child at the front of the parent's list. Null when too long / no memory.
 DeleteItem* AddChild(DeleteItem& parent, const char* path, int64_t size, bool isFolder);
 bool RemoveTopLevelItem(DeleteJob& job, DeleteItem* item);

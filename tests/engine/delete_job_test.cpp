@@ -43,6 +43,17 @@ TEST_F(TreeOps, CoveredPathsAreDroppedButAFolderAddedLaterStaysBesideItsContent)
   ReleaseJob(other);
 }
 
+TEST_F(TreeOps, BeforeWalkingItemsInsideAnotherItemAndRepeatsAreDropped) {
+  // Copies of a list are not checked on the way in; whatever order the user
+  // chose, each path must be walked and destroyed once.
+  for (const char* path : {"C:\\Data\\a.txt", "D:\\x", "C:\\Data", "d:\\X", "C:\\Data2",
+                           "C:\\Data\\"}) {
+    AddChild(job.root, path, 0, false);
+  }
+  DropNestedItems(job);
+  EXPECT_EQ(TopLevel(), (std::vector<std::string>{"C:\\Data2", "d:\\X", "C:\\Data"}));
+}
+
 TEST_F(TreeOps, ARootOrTrailingBackslashCoversEverythingBelowIt) {
   ASSERT_NE(AddTopLevelItem(job, "D:\\", AlwaysFolder), nullptr);
   EXPECT_TRUE(IsCovered(job, "d:\\x\\y"));

@@ -1,0 +1,204 @@
+#include "engine/prepare.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/folder_test.h"
+#include "app/path_utils.h"
+#include "disk/size_text.h"
+#include "framework/handle.h"
+#include "lang/text_store.h"
+
+namespace {
+
+enum class Walked { Done, Unreadable, Cancelled };
+
+const char* GlobalText(const char* key) {
+  const char* text = TextStore().GetText(key, "Global");
+  return text != nullptr ? text : "";
+}
+
+bool Report(DeleteJob& job, const char* fileText, const char* folderText) {
+  return job.host == nullptr || job.host->ReportProgress(job, fileText, folderText);
+}
+
+// Without a host there is nobody to ask, and nothing may be guessed.
+int Ask(DeleteJob& job, const char* path, DWORD error) {
+  if (job.host == nullptr) return kAnswerCancel;
+  return job.host->ErrorPrompt(job, GlobalText("ErrGFC"), path, error);
+}
+
+void CancelJob(DeleteJob& job) {
+  if (job.host != nullptr) job.host->Cancel(job);
+}
+
+bool Vanished(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+int64_t SizeOf(DWORD high, DWORD low) {
+  return static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low);
+}
+
+// The system calls that take a path run with file-system redirection off, so
+// that a 32-bit build walks the folders the user chose and not their 32-bit
+// stand-ins. Nothing else runs in that state: prompts may load libraries.
+bool ReadAttributes(const char* path, DWORD& attributes, int64_t& size, DWORD& error) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  Wow64RedirectionOff redirectionOff;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+    error = GetLastError();
+    return false;
+  }
+  attributes = data.dwFileAttributes;
+  size = SizeOf(data.nFileSizeHigh, data.nFileSizeLow);
+  return true;
+}
+
+HANDLE StartListing(const char* pattern, WIN32_FIND_DATAA& data, DWORD& error) {
+  Wow64RedirectionOff redirectionOff;
+  HANDLE find = FindFirstFileA(pattern, &data);
+  error = find == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  return find;
+}
+
+void CountFile(DeleteJob& job, int64_t size) {
+  job.totalBytes += static_cast<uint64_t>(size);
+  job.doneBytes = job.totalBytes;
+  ++job.fileCount;
+}
+
+bool ReportTotals(DeleteJob& job) {
+  char sizeText[200];
+  if (FormatSize(static_cast<int64_t>(job.totalBytes), sizeText, sizeof sizeText) == nullptr) {
+    sizeText[0] = '\0';
+  }
+  char countText[24];
+  std::snprintf(countText, sizeof countText, "%llu", static_cast<unsigned long long>(job.fileCount));
+  char label[1024];
+  FormatWithArgs(label, sizeof label, GlobalText("PrepareInfo"), sizeText, countText);
+  return Report(job, nullptr, label);
+}
+
+// A name that the system could not give in the ANSI code page comes with
+// question marks in it; the short name still names the entry.
+const char* EntryName(const WIN32_FIND_DATAA& data) {
+  if (std::strchr(data.cFileName, '?') != nullptr && data.cAlternateFileName[0] != '\0') {
+    return data.cAlternateFileName;
+  }
+  return data.cFileName;
+}
+
+Walked WalkItem(DeleteItem& item, const WIN32_FIND_DATAA* listed, DWORD& error);
+
+Walked ListFolder(DeleteItem& folder) {
+  DeleteJob& job = *folder.job;
+  char pattern[kMaxPathBytes + 1];
+  std::memcpy(pattern, folder.path, sizeof pattern);
+  bool fits = PathJoin(pattern, sizeof pattern, "*.*");
+
+  WIN32_FIND_DATAA data;
+  kx::FindHandle find;
+  for (;;) {
+    DWORD error = ERROR_FILENAME_EXCED_RANGE;
+    if (fits) find.Reset(StartListing(pattern, data, error));
+    if (find) break;
+    // Only a drive root can be listed with nothing in it, not even "." and "..".
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return Walked::Done;
+    if (job.skipAllListErrors) return Walked::Done;
+    int answer = Ask(job, folder.path, error);
+    if (answer == kAnswerTryAgain) continue;
+    if (answer == kAnswerSkip) return Walked::Done;
+    if (answer == kAnswerSkipAll) {
+      job.skipAllListErrors = 1;
+      return Walked::Done;
+    }
+    CancelJob(job);
+    return Walked::Cancelled;
+  }
+
+  do {
+    if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0) continue;
+    char path[kMaxPathBytes + 1];
+    std::memcpy(path, folder.path, sizeof path);
+    // An entry whose path would be too long is neither counted nor destroyed.
+    if (!PathJoin(path, sizeof path, EntryName(data))) continue;
+    DeleteItem* child = AddChild(folder, path, SizeOf(data.nFileSizeHigh, data.nFileSizeLow), false);
+    if (child == nullptr) continue;
+    DWORD error = 0;
+    if (WalkItem(*child, &data, error) == Walked::Cancelled) return Walked::Cancelled;
+  } while (FindNextFileA(find.Get(), &data));
+  return Walked::Done;
+}
+
+// Walks one item; listed holds what its folder's listing said about it, so
+// that the entry is not looked up a second time.
+Walked WalkItem(DeleteItem& item, const WIN32_FIND_DATAA* listed, DWORD& error) {
+  DeleteJob& job = *item.job;
+  if (!Report(job, nullptr, nullptr)) return Walked::Cancelled;
+  FreeChildren(item);
+  item.isFolder = 0;
+  item.size = 0;
+  if (item.path[0] == '\0') {
+    error = ERROR_FILE_NOT_FOUND;
+    return Walked::Unreadable;
+  }
+
+  DWORD attributes;
+  int64_t size;
+  if (listed != nullptr) {
+    attributes = listed->dwFileAttributes;
+    size = SizeOf(listed->nFileSizeHigh, listed->nFileSizeLow);
+  } else if (!ReadAttributes(item.path, attributes, size, error)) {
+    return Walked::Unreadable;
+  }
+
+  // A link or junction is removed as itself: what it points to is not part
+  // of the selection.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Walked::Done;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    item.isFolder = 1;
+    return ListFolder(item);
+  }
+  item.size = size;
+  CountFile(job, size);
+  return ReportTotals(job) ? Walked::Done : Walked::Cancelled;
+}
+
+}  // namespace
+
+bool Prepare(DeleteJob& job) {
+  job.totalBytes = 0;
+  job.doneBytes = 0;
+  job.fileCount = 0;
+  job.lastLabelUpdate = 0;
+  job.skipAllListErrors = job.settings.skipErrors != 0 ? 1 : 0;
+  DropNestedItems(job);
+  if (job.host != nullptr) job.host->SetBusy(job, true);
+  Report(job, GlobalText("Prepare"), "");
+
+  DeleteItem* item = job.root.firstChild;
+  while (item != nullptr) {
+    DeleteItem* next = item->next;
+    for (;;) {
+      DWORD error = 0;
+      Walked walked = WalkItem(*item, nullptr, error);
+      if (walked == Walked::Cancelled) return false;
+      if (walked == Walked::Done) break;
+      // A top-level item that cannot be read must not stop the others, and
+      // it is left out of the job rather than destroyed blindly.
+      int answer = Vanished(error) || job.skipAllListErrors ? kAnswerSkip
+                                                           : Ask(job, item->path, error);
+      if (answer == kAnswerTryAgain) continue;
+      if (answer != kAnswerSkip && answer != kAnswerSkipAll) {
+        CancelJob(job);
+        return false;
+      }
+      if (answer == kAnswerSkipAll) job.skipAllListErrors = 1;
+      RemoveTopLevelItem(job, item);
+      break;
+    }
+    item = next;
+  }
+  return true;
+}
