@@ -26,29 +26,31 @@ inline bool StartProcess(const std::string& commandLine, PROCESS_INFORMATION& in
                         &startup, &info) != 0;
 }
 
+struct WindowSearch {
+  DWORD processId;
+  const char* caption;
+  HWND found;
+};
+
+inline BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  char text[256] = "";
+  GetWindowTextA(window, text, sizeof text);
+  if (search->caption && lstrcmpA(text, search->caption) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
 // The first visible top-level window of a process with the given caption
 // (any caption when null), waiting up to timeoutMs for it to appear.
 inline HWND WaitForWindow(DWORD processId, const char* caption, DWORD timeoutMs) {
-  struct Search {
-    DWORD processId;
-    const char* caption;
-    HWND found;
-  } search = {processId, caption, nullptr};
+  WindowSearch search = {processId, caption, nullptr};
   const DWORD start = GetTickCount();
   do {
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(param);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(window, &owner);
-          if (owner != s->processId || !IsWindowVisible(window)) return TRUE;
-          char text[256] = "";
-          GetWindowTextA(window, text, sizeof text);
-          if (s->caption && lstrcmpA(text, s->caption) != 0) return TRUE;
-          s->found = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     if (search.found) return search.found;
     Sleep(50);
   } while (GetTickCount() - start < timeoutMs);
