@@ -208,6 +208,24 @@ TEST_F(ShredTest, FoldersGoAfterTheirContentsAndNoTemporaryNameStays) {
   EXPECT_TRUE(host.prompts.empty());
 }
 
+TEST_F(ShredTest, FilesThatChangedSizeSincePreparationAreHandledWhole) {
+  const std::string grown = Make("grown.bin", 100);
+  const std::string shrunk = Make("shrunk.bin", 70000);
+  Add(grown);
+  Add(shrunk);
+  ASSERT_TRUE(Prepare(job));
+  ASSERT_TRUE(WriteBytes(grown, Fill(66000, 'g')));
+  ASSERT_TRUE(WriteBytes(shrunk, Fill(10, 's')));
+  EXPECT_TRUE(Shredder(job).Delete());
+  ASSERT_EQ(host.overwrites.size(), 2u);
+  EXPECT_EQ(host.overwrites[0].content + host.overwrites[1].content,
+            Fill(66000 + 10, '\xFE'));
+  // Topped up to the prepared size, so the bar reaches its end.
+  EXPECT_GE(job.doneBytes, job.totalBytes);
+  EXPECT_FALSE(Exists(grown));
+  EXPECT_FALSE(Exists(shrunk));
+}
+
 TEST_F(ShredTest, ADriveRootIsNeverRemoved) {
   for (const char* root : {"C:\\", "C:", "Z:\\"}) {
     EXPECT_TRUE(Remove(root, job, true)) << root;
