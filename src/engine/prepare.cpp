@@ -80,13 +80,19 @@ bool ReportTotals(DeleteJob& job) {
   return Report(job, nullptr, label);
 }
 
-// A name that the system could not give in the ANSI code page comes with
-// question marks in it; the short name still names the entry.
+// The name under which an entry is walked, or null when it cannot be one
+// component of a path. A name that the system could not give in the ANSI code
+// page comes with question marks in it; the short name still names the entry.
+// A name with a separator in it (a foreign file system can show one) would
+// lead elsewhere, perhaps out of the selection, once joined to the path.
 const char* EntryName(const WIN32_FIND_DATAA& data) {
-  if (std::strchr(data.cFileName, '?') != nullptr && data.cAlternateFileName[0] != '\0') {
-    return data.cAlternateFileName;
+  const char* name = data.cFileName;
+  if (std::strchr(name, '?') != nullptr && data.cAlternateFileName[0] != '\0') {
+    name = data.cAlternateFileName;
   }
-  return data.cFileName;
+  if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return nullptr;
+  if (std::strpbrk(name, "\\/") != nullptr) return nullptr;
+  return name;
 }
 
 Walked WalkItem(DeleteItem& item, const WIN32_FIND_DATAA* listed, DWORD& error);
@@ -118,11 +124,12 @@ Walked ListFolder(DeleteItem& folder) {
   }
 
   do {
-    if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0) continue;
+    const char* name = EntryName(data);
+    if (name == nullptr) continue;
     char path[kMaxPathBytes + 1];
     std::memcpy(path, folder.path, sizeof path);
     // An entry whose path would be too long is neither counted nor destroyed.
-    if (!PathJoin(path, sizeof path, EntryName(data))) continue;
+    if (!PathJoin(path, sizeof path, name)) continue;
     DeleteItem* child = AddChild(folder, path, SizeOf(data.nFileSizeHigh, data.nFileSizeLow), false);
     if (child == nullptr) continue;
     DWORD error = 0;

@@ -115,6 +115,8 @@ TEST_F(PrepareTest, ALinkToAFolderIsAnEmptyItemAndNothingBehindItIsListed) {
   EXPECT_EQ(link->isFolder, 0);
   EXPECT_EQ(link->size, 0);
   EXPECT_EQ(link->firstChild, nullptr);
+  // Nothing outside is reached, neither through the link nor through the
+  // entry whose name holds backslashes.
   std::vector<std::string> paths;
   CollectPaths(job.root, paths);
   for (const std::string& path : paths) {
