@@ -10,11 +10,13 @@
 
 namespace {
 
+constexpr char kScratchParent[] = "Software\\KarvexTest";
+
 class SettingsStore : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    scratch_ = std::string("Software\\KarvexTest\\") + info->name() + "-" +
+    scratch_ = std::string(kScratchParent) + "\\" + info->name() + "-" +
                std::to_string(GetCurrentProcessId());
     SetSettingsKeyPath(scratch_.c_str());
     RemoveScratch();
@@ -28,6 +30,9 @@ class SettingsStore : public ::testing::Test {
     RegDeleteKeyA(HKEY_CURRENT_USER, scratch_.c_str());
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, scratch_.c_str());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, scratch_.c_str());
+    // The common parent goes with the last test that used it.
+    RegDeleteKeyA(HKEY_CURRENT_USER, kScratchParent);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kScratchParent);
   }
   void WriteValue(HKEY root, const std::string& subkey, const char* name, DWORD type,
                   const void* data, DWORD size) {
