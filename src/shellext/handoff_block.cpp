@@ -10,11 +10,26 @@ constexpr size_t kMaxAnsiPath = 260;
 
 bool IsLetter(char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 
+// A "." or ".." component makes a path name something else than it shows:
+// C:\dir\.. reads as ".." in the confirmation and is the whole drive.
+bool HasDotComponent(const char* path) {
+  for (const char* start = path;; ++start) {
+    const char* end = std::strchr(start, '\\');
+    size_t length = end != nullptr ? static_cast<size_t>(end - start) : std::strlen(start);
+    if ((length == 1 && start[0] == '.') || (length == 2 && start[0] == '.' && start[1] == '.')) {
+      return true;
+    }
+    if (end == nullptr) return false;
+    start = end;
+  }
+}
+
 // C:\... or \\server\...: the only forms that do not depend on the current
 // folder or drive of the program that receives them.
 bool IsFullPath(const char* path) {
-  if (IsLetter(path[0]) && path[1] == ':' && path[2] == '\\') return true;
-  return path[0] == '\\' && path[1] == '\\' && path[2] != '\0' && path[2] != '\\';
+  bool rooted = (IsLetter(path[0]) && path[1] == ':' && path[2] == '\\') ||
+                (path[0] == '\\' && path[1] == '\\' && path[2] != '\0' && path[2] != '\\');
+  return rooted && !HasDotComponent(path);
 }
 
 }  // namespace

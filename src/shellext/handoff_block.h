@@ -78,7 +78,8 @@ using HandOffPathSink = void (*)(const char* path, void* context);
 // string or at the end of the view, and a path that the view cuts off before
 // its NUL is not a path. Paths longer than 260 bytes, paths that are not
 // fully qualified (drive letter, colon, backslash; or two backslashes and a
-// server) and wide paths that cannot be converted are passed over. Answers
+// server) or hold a "." or ".." component, and wide paths that cannot be
+// converted are passed over. Answers
 // how many paths were handed to sink.
 size_t ReadHandOffPaths(const void* view, size_t viewSize, HandOffWideToAnsi convert,
                         HandOffPathSink sink, void* context);

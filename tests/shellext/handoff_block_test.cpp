@@ -114,17 +114,18 @@ TEST(HandOffReader, StopsAtTheEndOfTheViewWhateverTheBlockSays) {
   EXPECT_EQ(Read(block.data(), block.size() - 1), (std::vector<std::string>{"C:\\one"}));
 }
 
-TEST(HandOffReader, PassesOverPathsThatAreTooLongOrNotFullyQualified) {
+TEST(HandOffReader, PassesOverPathsThatAreTooLongOrNotPlainFullPaths) {
   std::vector<uint8_t> block = Header(2, 0);
   for (std::string path : {"C:\\" + std::string(258, 'z'), std::string("relative\\x"),
                            std::string("C:drive-relative"), std::string("\\rooted"),
-                           std::string("\\\\server\\share\\f"), std::string("e:\\ok")}) {
+                           std::string("C:\\dir\\.."), std::string("C:\\.\\x"),
+                           std::string("\\\\server\\share\\f"), std::string("e:\\ok..\\.x")}) {
     block.insert(block.end(), path.begin(), path.end());
     block.push_back(0);
   }
   block.push_back(0);
   EXPECT_EQ(Read(block.data(), block.size()),
-            (std::vector<std::string>{"\\\\server\\share\\f", "e:\\ok"}));
+            (std::vector<std::string>{"\\\\server\\share\\f", "e:\\ok..\\.x"}));
 }
 
 TEST(HandOffReader, WidePathsAreConvertedAndUnconvertibleOnesPassedOver) {
