@@ -1,0 +1,407 @@
+#include "ui/main_dlg.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "app/app.h"
+#include "app/app_ids.h"
+#include "app/folder_test.h"
+#include "app/settings_store.h"
+#include "engine/deleting.h"
+#include "framework/module.h"
+#include "ui/main_logic.h"
+#include "ui/ui_ids.h"
+
+namespace {
+
+struct ItemSpec {
+  unsigned command;
+  UINT icon;
+};
+struct GroupSpec {
+  int scheme;
+  std::vector<ItemSpec> items;
+};
+
+const GroupSpec kGroups[CKXDlg::kGroupCount] = {
+    {5, {{ID_DELETE_FILES, IDI_FILE}, {ID_DELETE_FOLDER, IDI_FOLDER}, {ID_BATCH_DELETE, IDR_MAINFRAME},
+         {ID_ERASE_DISK, IDI_DISK}}},
+    {8, {{ID_CONTEXT_MENU, IDI_CMENU}, {ID_PASSWORD, IDI_PASSWORD}, {ID_LANGUAGE, IDI_LANGUAGE},
+         {ID_OPTIONS, IDI_OPTIONS}}},
+    {6, {{ID_ABOUT, IDI_ABOUT}, {ID_HELP_CONTENT, IDI_HELP}}},
+};
+
+const char* const kGroupKeys[CKXDlg::kGroupCount] = {"Tasks", "Tools", "Help"};
+
+struct CommandKey {
+  unsigned command;
+  const char* key;
+};
+const CommandKey kCommandKeys[] = {
+    {ID_DELETE_FILES, "DelFile"},  {ID_DELETE_FOLDER, "DelFolder"}, {ID_ERASE_DISK, "DelDrv"},
+    {ID_BATCH_DELETE, "DelAll"},   {ID_CONTEXT_MENU, "CMenu"},      {ID_PASSWORD, "Password"},
+    {ID_LANGUAGE, "Language"},     {ID_OPTIONS, "Options"},         {ID_ABOUT, "About"},
+    {ID_HELP_CONTENT, "HelpContent"},
+};
+
+constexpr unsigned kNoCommand = 0xFFFF;
+constexpr COLORREF kEmphasisColour = RGB(198, 0, 0);
+// Room for many selected files; a selection that does not fit makes the
+// dialog fail, which would silently drop the user's choice.
+constexpr DWORD kOpenFileBufferSize = 64 * 1024;
+
+bool SetMenuText(HMENU menu, UINT item, bool byPosition, const char* text) {
+  MENUITEMINFOA info{sizeof info};
+  info.fMask = MIIM_STRING;
+  info.dwTypeData = const_cast<char*>(text);
+  return SetMenuItemInfoA(menu, item, byPosition ? TRUE : FALSE, &info) != FALSE;
+}
+
+std::string MenuText(HMENU menu, UINT item, UINT flags) {
+  if (!menu) return {};
+  char text[512] = "";
+  GetMenuStringA(menu, item, text, sizeof text, flags);
+  return text;
+}
+
+mainwin::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+RECT RectIn(HWND child, HWND parent) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void AddPath(const char* path, void* context) {
+  AddTopLevelItem(*static_cast<DeleteJob*>(context), path, IsFolder);
+}
+
+}  // namespace
+
+CKXDlg::CKXDlg(CKXApp& app)
+    : kx::Dialog(IDD_MAIN),
+      app_(app),
+      lang_(*this),
+      welcome_(*this),
+      cmenu_(*this, app.MenuState()),
+      about_(*this),
+      activateMessage_(RegisterWindowMessageA(kActivateMessageName)),
+      closeMessage_(RegisterWindowMessageA(kCloseMessageName)) {
+  InitWindowState(state_, kMainWindowStateName);
+  panels_[kWelcome] = &welcome_;
+  panels_[kContextMenu] = &cmenu_;
+  panels_[kLanguage] = &lang_;
+  panels_[kAbout] = &about_;
+}
+
+CKXDlg::~CKXDlg() {
+  if (commands_) DestroyMenu(commands_);
+}
+
+unsigned CKXDlg::SlotCommand(Slot slot) {
+  static const unsigned commands[kSlotCount] = {0, ID_CONTEXT_MENU, ID_PASSWORD, ID_LANGUAGE, ID_OPTIONS, ID_ABOUT};
+  return commands[slot];
+}
+
+bool CKXDlg::OnInit() {
+  RECT outer{};
+  GetWindowRect(hwnd_, &outer);
+  minSize_ = {outer.right - outer.left, outer.bottom - outer.top};
+
+  HICON icon = app_.Icon();
+  if (!icon) {
+    icon = static_cast<HICON>(LoadImageA(kx::ModuleInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0,
+                                         LR_DEFAULTSIZE | LR_SHARED));
+  }
+  Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  app_.SetMainWindow(hwnd_);
+  kx::SetAppMainWindow(hwnd_);
+
+  LoadCommandTable();
+  if (taskPanel_.Create(hwnd_)) ShowWindow(taskPanel_, SW_SHOW);
+  if (welcome_.Create(hwnd_)) ShowWindow(welcome_, SW_SHOW);
+  for (Slot slot : {kContextMenu, kPassword, kLanguage, kOptions, kAbout}) {
+    if (panels_[slot]) panels_[slot]->Create(hwnd_);
+  }
+  status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP, 0, 0, 0,
+                            0, hwnd_, nullptr, kx::ModuleInstance(), nullptr);
+  if (status_) SendMessageA(status_, SB_SIMPLE, TRUE, 0);
+  BuildGroups();
+  RestoreState();
+  LayoutPanels();
+  RefreshTexts();
+  return true;
+}
+
+void CKXDlg::LoadCommandTable() {
+  if (commands_) DestroyMenu(commands_);
+  commands_ = LoadMenuA(kx::ModuleInstance(), MAKEINTRESOURCEA(IDR_COMMANDS));
+}
+
+std::string CKXDlg::CommandCaption(unsigned command) const {
+  return MenuText(commands_, command, MF_BYCOMMAND);
+}
+
+std::string CKXDlg::GroupCaption(int position) const {
+  return MenuText(commands_, position, MF_BYPOSITION);
+}
+
+void CKXDlg::BuildGroups() {
+  for (int g = 0; g < kGroupCount; ++g) {
+    CMVGroupListDialog& group = groups_[g];
+    group.SetScheme(kGroups[g].scheme);
+    if (!group.CreateGroup(hwnd_, taskPanel_)) continue;
+    ShowWindow(group, SW_SHOW);
+    group.SetCaption(GroupCaption(g).c_str());
+    for (const ItemSpec& item : kGroups[g].items)
+      group.AddItem(CommandCaption(item.command).c_str(), item.command, item.icon);
+    taskPanel_.AddGroup(group);
+  }
+  groups_[1].SetEmphasis(ID_CONTEXT_MENU, -1, kEmphasisColour, CLR_INVALID, true, true, false);
+}
+
+void CKXDlg::RestoreState() {
+  LoadWindowState(state_);
+  const int32_t stored[4] = {state_.normalRect.left, state_.normalRect.top, state_.normalRect.right,
+                             state_.normalRect.bottom};
+  const mainwin::Rect screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                             GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                             GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  mainwin::Rect safe{};
+  if (mainwin::SanitizeWindowRect(stored, minSize_.cx, minSize_.cy, screen, safe)) {
+    WindowStateRecord placed = state_;
+    placed.normalRect = {safe.left, safe.top, safe.right, safe.bottom};
+    ApplyWindowState(hwnd_, placed, false);
+  } else {
+    RECT window{}, work{};
+    GetWindowRect(hwnd_, &window);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const int w = window.right - window.left, h = window.bottom - window.top;
+    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - w) / 2,
+                 work.top + (work.bottom - work.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  for (int g = 0; g < kGroupCount && g < 10; ++g) {
+    if (state_.groupCollapsed[g] && groups_[g].IsExpanded()) groups_[g].Toggle(false);
+  }
+}
+
+void CKXDlg::SaveState() {
+  CaptureWindowState(hwnd_, state_);
+  for (int g = 0; g < kGroupCount && g < 10; ++g) state_.groupCollapsed[g] = groups_[g].IsExpanded() ? 0 : 1;
+  SaveWindowState(state_);
+}
+
+void CKXDlg::LayoutPanels() {
+  if (!cmenu_.IsWindow() || !status_) return;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const RECT panel = RectIn(taskPanel_, hwnd_);
+  const RECT status = RectIn(status_, hwnd_);
+  const auto layout = mainwin::ComputePanelLayout(ToRect(client), ToRect(panel), ToRect(status));
+  SetWindowPos(taskPanel_, nullptr, 0, 0, panel.right - panel.left, layout.taskPanelHeight,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const mainwin::Rect& area = layout.rightArea;
+  for (CKXRPDlg* p : panels_) {
+    if (p && p->IsWindow())
+      SetWindowPos(*p, nullptr, area.left, area.top, area.Width(), area.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+CKXRPDlg* CKXDlg::VisiblePanel() const {
+  for (CKXRPDlg* p : panels_) {
+    if (p && p->IsWindow() && IsWindowVisible(*p)) return p;
+  }
+  return nullptr;
+}
+
+void CKXDlg::ShowPanel(unsigned command) {
+  CKXRPDlg* target = nullptr;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (SlotCommand(static_cast<Slot>(slot)) == command) target = panels_[slot];
+  }
+  if (!target || !target->IsWindow()) return;
+  CKXRPDlg* visible = VisiblePanel();
+  if (target != visible) {
+    if (visible) ShowWindow(*visible, SW_HIDE);
+    ShowWindow(*target, SW_SHOW);
+  }
+  SetFocus(*target);
+}
+
+void CKXDlg::SetStatusText(const char* text, bool noBorders) {
+  if (status_)
+    SendMessageA(status_, SB_SETTEXTA, 255 | (noBorders ? SBT_NOBORDERS : 0), reinterpret_cast<LPARAM>(text));
+}
+
+void CKXDlg::ShowCommandInfo(unsigned command) {
+  if (command == shownCommand_) return;
+  std::string text;
+  if (const char* key = mainwin::CommandDescriptionKey(command)) {
+    text = UiText(key, "Menu");
+    if (text.empty() && command != 0 && command != kNoCommand) text = CommandCaption(command);
+  }
+  if (text.empty()) text = UiText("Ready", "Global");
+  SetStatusText(text.c_str(), false);
+  shownCommand_ = command;
+}
+
+void CKXDlg::RenameCommands() {
+  if (!commands_) return;
+  for (int g = 0; g < kGroupCount; ++g) SetMenuText(commands_, g, true, UiText(kGroupKeys[g], "Menu"));
+  for (const CommandKey& entry : kCommandKeys) SetMenuText(commands_, entry.command, false, UiText(entry.key, "Menu"));
+}
+
+void CKXDlg::RefreshTexts() {
+  SetText(UiText("Name", "Global"));
+  RenameCommands();
+  SetStatusText(UiText("Ready", "Global"), true);
+  shownCommand_ = 0;  // "Ready" is what no command shows
+  for (int g = 0; g < kGroupCount; ++g) {
+    CMVGroupListDialog& group = groups_[g];
+    if (!group.IsWindow()) continue;
+    group.SetCaption(GroupCaption(g).c_str());
+    for (int i = 0; i < group.ItemCount(); ++i) {
+      const unsigned command = group.ItemCommand(i);
+      if (command == 0 || command == kNoCommand) continue;
+      std::string caption = CommandCaption(command);
+      if (!caption.empty()) group.SetItemCaption(i, caption.c_str());
+    }
+  }
+  for (CKXRPDlg* p : panels_) {
+    if (p && p->IsWindow()) p->RefreshTexts();
+  }
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CKXDlg::RefreshTip() {
+  welcome_.Tip().ClearText();
+  welcome_.Tip().RefreshTip();
+}
+
+bool CKXDlg::OnCommand(int id, int code, HWND control) {
+  if (code != 0 || control) return false;
+  switch (id) {
+    case ID_DELETE_FILES:
+      DeleteFiles();
+      return true;
+    case ID_DELETE_FOLDER:
+      DeleteFolder();
+      return true;
+    case ID_HELP_CONTENT:
+      app_.WinHelp();
+      return true;
+    case ID_WEB:
+      ShellExecuteA(hwnd_, nullptr, kWebAddress, nullptr, nullptr, SW_SHOWNORMAL);
+      return true;
+    case ID_BATCH_DELETE:
+    case ID_ERASE_DISK:
+      return true;  // not part of this build
+    case ID_CONTEXT_MENU:
+    case ID_PASSWORD:
+    case ID_LANGUAGE:
+    case ID_OPTIONS:
+    case ID_ABOUT:
+      ShowPanel(static_cast<unsigned>(id));
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Enter must never close the program: it presses the visible panel's OK
+// when that is enabled, and does nothing otherwise.
+void CKXDlg::OnOK() {
+  CKXRPDlg* panel = VisiblePanel();
+  if (!panel || panel == &welcome_) return;
+  HWND ok = panel->Item(IDOK);
+  if (ok && IsWindowEnabled(ok) && IsWindowVisible(ok))
+    SendMessageA(*panel, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+}
+
+void CKXDlg::DeleteFiles() {
+  std::vector<char> buffer(kOpenFileBufferSize, '\0');
+  OPENFILENAMEA open{};
+  open.lStructSize = sizeof open;
+  open.hwndOwner = hwnd_;
+  open.lpstrFilter = "*.*\0*.*\0";
+  open.lpstrFile = buffer.data();
+  open.nMaxFile = static_cast<DWORD>(buffer.size() - 1);
+  open.lpstrTitle = UiText("DelFileInfo", "Menu");
+  open.Flags = OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_NODEREFERENCELINKS;
+  if (!GetOpenFileNameA(&open)) return;
+  DeleteJob& pending = app_.PendingList();
+  ClearJob(pending);
+  mainwin::SplitOpenFileResult(buffer.data(), buffer.size(), open.nFileOffset, kMaxPathBytes, AddPath, &pending);
+  if (CountItems(pending) > 0) StartDeletion(pending, hwnd_);
+}
+
+void CKXDlg::DeleteFolder() {
+  BROWSEINFOA browse{};
+  browse.hwndOwner = hwnd_;
+  browse.lpszTitle = UiText("DelFolderInfo", "Menu");
+  browse.ulFlags = 0x741;  // file-system folders only, new style, no "new folder", links not followed
+  LPITEMIDLIST item = SHBrowseForFolderA(&browse);
+  if (!item) return;
+  DeleteJob& pending = app_.PendingList();
+  ClearJob(pending);
+  char path[MAX_PATH + 1] = "";
+  if (SHGetPathFromIDListA(item, path) && path[0]) {
+    AddTopLevelItem(pending, path, IsFolder);
+    if (CountItems(pending) > 0) StartDeletion(pending, hwnd_);
+  }
+  IMalloc* allocator = nullptr;
+  if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
+    allocator->Free(item);
+    allocator->Release();
+  }
+}
+
+bool CKXDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == kx::kIdleMessage) {
+    unsigned hot = 0;
+    for (auto& group : groups_) {
+      if ((hot = group.HotItem()) != 0) break;
+    }
+    ShowCommandInfo(hot);
+    return false;
+  }
+  if (msg == activateMessage_ && activateMessage_ != 0) {
+    if (IsIconic(hwnd_)) PostMessageA(hwnd_, WM_SYSCOMMAND, SC_RESTORE, 0);
+    CKXApp::BringToFront(hwnd_);
+    return false;
+  }
+  if (msg == closeMessage_ && closeMessage_ != 0) {
+    PostQuitMessage(0);
+    return false;
+  }
+  switch (msg) {
+    case WM_SIZE:
+      if (status_) SendMessageA(status_, WM_SIZE, wp, lp);
+      LayoutPanels();
+      return false;
+    case WM_GETMINMAXINFO:
+      if (minSize_.cx > 0) {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+        info->ptMinTrackSize = {minSize_.cx, minSize_.cy};
+        return true;
+      }
+      return false;
+    case WM_DESTROY:
+      SaveState();
+      app_.SetMainWindow(nullptr);
+      kx::SetAppMainWindow(nullptr);
+      return false;
+    default:
+      return false;
+  }
+}
+
+int RunMainWindow(CKXApp& app) {
+  CKXDlg window(app);
+  return static_cast<int>(window.DoModal(nullptr));
+}
