@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "app/app.h"
 #include "app/settings_store.h"
+#include "engine/delete_job.h"
 #include "cmenu/cmenu_ids.h"
 #include "framework/gui_support.h"
 #include "support/process_helpers.h"
@@ -530,6 +532,76 @@ TEST_F(MainWindow, ActivationMessageRestoresAMinimisedWindow) {
   GetWindowRect(hwnd_, &after);
   EXPECT_EQ(after.right - after.left, before.right - before.left);
   EXPECT_TRUE(IsWindowVisible(hwnd_));
+}
+
+// The file dialog's file-name box, in either layout of the explorer-style dialog.
+HWND FileNameBox(HWND dialog) {
+  if (HWND combo = GetDlgItem(dialog, 0x47C)) {
+    if (HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr)) return edit;
+    return combo;
+  }
+  return GetDlgItem(dialog, 0x480);
+}
+
+std::vector<std::string> PendingPaths() {
+  std::vector<std::string> paths;
+  for (const DeleteItem* item = TheApp().PendingList().root.firstChild; item; item = item->next)
+    paths.push_back(item->path);
+  return paths;
+}
+
+TEST_F(MainWindow, DeleteFilesHandsEverySelectedFileToOneConfirmation) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  std::string folder = std::string(temp) + "kx-mainwin-files";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  for (const char* name : {"a.txt", "b c.txt"}) {
+    HANDLE file = CreateFileA((folder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "keep", 4, &written, nullptr);
+    CloseHandle(file);
+  }
+  SetCurrentDirectoryA(folder.c_str());
+  DeleteJob& pending = TheApp().PendingList();
+  ClearJob(pending);
+  AddTopLevelItem(pending, "C:\\untouched.txt", nullptr);
+
+  Open();
+  const std::string title = TextStore().GetText("DelFileInfo", "Menu");
+  // Cancelled: the pending list stays as it was.
+  ClickItem(0, 0);
+  HWND chooser = kxtest::WaitForWindow(title, 5000);
+  ASSERT_TRUE(chooser);
+  PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(chooser); }, 5000));
+  EXPECT_EQ(PendingPaths(), std::vector<std::string>{"C:\\untouched.txt"});
+
+  // Two files chosen: both reach the one confirmation, which is declined.
+  ClickItem(0, 0);
+  chooser = kxtest::WaitForWindow(title, 5000);
+  ASSERT_TRUE(chooser);
+  HWND name = FileNameBox(chooser);
+  ASSERT_TRUE(name);
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("\"a.txt\" \"b c.txt\""));
+  PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+  HWND confirm = kxtest::WaitForWindow(TextStore().GetText("Title", "Confirm"), 5000);
+  ASSERT_TRUE(confirm);
+  auto paths = PendingPaths();
+  ASSERT_EQ(paths.size(), 2u);
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(paths[0], folder + "\\a.txt");
+  EXPECT_EQ(paths[1], folder + "\\b c.txt");
+  PostMessageA(confirm, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(confirm); }, 5000));
+  Settle();
+  // Declined: nothing was destroyed.
+  for (const char* file : {"a.txt", "b c.txt"})
+    EXPECT_NE(GetFileAttributesA((folder + "\\" + file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
+  Close();
+  ClearJob(pending);
+  for (const char* file : {"a.txt", "b c.txt"}) DeleteFileA((folder + "\\" + file).c_str());
+  SetCurrentDirectoryA(temp);
+  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(MainWindow, CloseMessageEndsTheWindow) {
