@@ -324,6 +324,31 @@ TEST_F(DeletingTest, SkipLeavesTheLockedItemAndItsFolderAndDestroysTheRest) {
   EXPECT_TRUE(kxtest::Exists(work.folder));
 }
 
+TEST_F(DeletingTest, PausedWhileAPromptIsOpenThePromptStillAnswersAndTheJobThenHolds) {
+  LockedFolder work(dir_);
+  ASSERT_NE(work.lock, INVALID_HANDLE_VALUE);
+  PendingList pending;
+  pending.AddFolder(work.folder);
+  std::thread worker([&] { StartWorker(pending.job, nullptr); });
+  HWND prompt = WaitForNewPrompt(nullptr);
+  ASSERT_TRUE(prompt);
+  HWND progress = GetWindow(prompt, GW_OWNER);
+  // The window is disabled for the user, but a pause may already be on its
+  // way when the step fails.
+  PostMessageA(progress, WM_COMMAND, MAKEWPARAM(IDC_PAUSE, BN_CLICKED), 0);
+  ASSERT_TRUE(kxtest::WaitFor([&] { return kxtest::WindowText(progress) == kPaused; }));
+  kxtest::Click(prompt, IDC_SKIP);
+  EXPECT_TRUE(kxtest::WaitFor([&] { return !IsWindow(prompt); })) << "the prompt must not freeze";
+  Sleep(500);
+  EXPECT_TRUE(IsWindow(progress)) << "a paused job must not run to its end";
+  EXPECT_EQ(kxtest::WindowText(progress), kPaused);
+  PostMessageA(progress, WM_COMMAND, MAKEWPARAM(IDC_PAUSE, BN_CLICKED), 0);
+  worker.join();
+  EXPECT_FALSE(IsWindow(progress));
+  work.Unlock();
+  EXPECT_EQ(kxtest::ReadBytes(work.locked), "precious");
+}
+
 TEST_F(DeletingTest, CancelInTheErrorPromptEndsTheJobAndItsWindow) {
   LockedFolder work(dir_);
   ASSERT_NE(work.lock, INVALID_HANDLE_VALUE);
