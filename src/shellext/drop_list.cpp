@@ -1,0 +1,92 @@
+#include "shellext/drop_list.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr size_t kMaxPath = 259;  // bytes, without the NUL
+
+struct Layout {
+  const uint8_t* bytes;
+  size_t size;
+  size_t first;  // offset of the first path
+  bool wide;
+};
+
+uint32_t ReadU32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+bool ReadLayout(const void* drop, size_t size, Layout& layout) {
+  if (drop == nullptr || size < kDropHeaderSize) return false;
+  layout.bytes = static_cast<const uint8_t*>(drop);
+  layout.size = size;
+  layout.first = ReadU32(layout.bytes);
+  layout.wide = ReadU32(layout.bytes + 16) != 0;
+  return layout.first >= kDropHeaderSize && layout.first < size;
+}
+
+// Calls visit(offset, length) for each string, length in characters, until
+// the empty string or the end of the memory. A string that the end of the
+// memory cuts off is not visited.
+template <typename Visit>
+void ForEachString(const Layout& layout, Visit visit) {
+  const size_t unit = layout.wide ? 2 : 1;
+  size_t at = layout.first;
+  while (layout.size - at >= unit) {
+    size_t length = 0;
+    bool terminated = false;
+    for (size_t pos = at; layout.size - pos >= unit; pos += unit, ++length) {
+      if (layout.bytes[pos] == 0 && (unit == 1 || layout.bytes[pos + 1] == 0)) {
+        terminated = true;
+        break;
+      }
+    }
+    if (!terminated || length == 0) return;
+    visit(at, length);
+    at += (length + 1) * unit;
+  }
+}
+
+bool HoldsWildcard(const char* path) { return std::strpbrk(path, "?*") != nullptr; }
+
+}  // namespace
+
+size_t CountDropPaths(const void* drop, size_t size) {
+  Layout layout;
+  if (!ReadLayout(drop, size, layout)) return 0;
+  size_t count = 0;
+  ForEachString(layout, [&](size_t, size_t) { ++count; });
+  return count;
+}
+
+size_t ReadDropPaths(const void* drop, size_t size, DropWideToAnsi convert, DropPathSink sink,
+                     void* context) {
+  Layout layout;
+  if (sink == nullptr || !ReadLayout(drop, size, layout)) return 0;
+  size_t delivered = 0;
+  ForEachString(layout, [&](size_t at, size_t length) {
+    if (length > kMaxPath) return;
+    char path[kMaxPath + 1];
+    if (layout.wide) {
+      char16_t units[kMaxPath];
+      for (size_t i = 0; i < length; ++i) {
+        units[i] = static_cast<char16_t>(layout.bytes[at + 2 * i] |
+                                         layout.bytes[at + 2 * i + 1] << 8);
+      }
+      if (convert == nullptr || !convert(units, length, path, sizeof path)) return;
+      path[kMaxPath] = '\0';
+      // Multi-byte code pages can make a short wide path too long.
+      if (std::strlen(path) > kMaxPath) return;
+    } else {
+      std::memcpy(path, layout.bytes + at, length);
+      path[length] = '\0';
+    }
+    if (path[0] == '\0' || HoldsWildcard(path)) return;
+    sink(path, context);
+    ++delivered;
+  });
+  return delivered;
+}
