@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/folder_test.h"
 #include "app/path_utils.h"
 #include "engine/fill_buffer.h"
 #include "engine/overwrite_plan.h"
@@ -15,6 +16,23 @@ static_assert(kAttrReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
 static_assert(kAttrInvalid == INVALID_FILE_ATTRIBUTES);
 
 namespace {
+
+// A 32-bit process on 64-bit Windows would find SysWOW64 where the user chose
+// System32. Redirection is off around each call that resolves a name (handles
+// keep what they opened), never while a prompt is open, since prompts load
+// libraries. The call's last error survives the switch back.
+template <typename F>
+auto Unredirected(F call) {
+  decltype(call()) result;
+  DWORD error;
+  {
+    Wow64RedirectionOff off;
+    result = call();
+    error = GetLastError();
+  }
+  SetLastError(error);
+  return result;
+}
 
 const char* GlobalText(const char* key) {
   const char* text = TextStore().GetText(key, "Global");
@@ -49,17 +67,19 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b) {
 }
 
 bool RemoveByName(const char* path, bool folder) {
-  return folder ? RemoveDirectoryA(path) != 0 : DeleteFileA(path) != 0;
+  return Unredirected([&] { return folder ? RemoveDirectoryA(path) : DeleteFileA(path); }) != 0;
 }
 
 // Removes the link at path through a handle on the link itself; answers
 // ERROR_SUCCESS or the reason it cannot. Nothing goes by name: a system
 // that resolves links in names would rename or remove the target instead.
 DWORD DeleteLinkItself(const char* path) {
-  HANDLE opened = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING,
-                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE opened = Unredirected([&] {
+    return CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                       nullptr);
+  });
   if (opened == INVALID_HANDLE_VALUE || opened == nullptr) return GetLastError();
   kx::FileHandle link(opened);
   BY_HANDLE_FILE_INFORMATION info;
@@ -137,8 +157,11 @@ uint32_t Shredder::SectorSizeOf(const char* path) {
   char root[MAX_PATH + 1];
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
   uint32_t sector = 0;
-  if (GetVolumePathNameA(path, root, sizeof root) &&
-      GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+  if (Unredirected([&] {
+        return GetVolumePathNameA(path, root, sizeof root) &&
+               GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                 &clusters);
+      }))
     sector = bytesPerSector;
   std::strcpy(sectorFolder_, folder);
   sectorSize_ = sector;
@@ -171,13 +194,13 @@ int64_t Shredder::Shred(const char* path) {
   if (!EnsureFillBuffer()) return kShredGivenUp;
 
   // A link is removed as a link: opening it could reach whatever it points to.
-  DWORD attributes = GetFileAttributesA(path);
+  DWORD attributes = Unredirected([&] { return GetFileAttributesA(path); });
   switch (ClassifyShredTarget(attributes)) {
     case ShredTarget::kFileLink:
     case ShredTarget::kFolderLink:
       return RemoveLink(path, attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : kShredGivenUp;
     case ShredTarget::kFile:
-      SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+      Unredirected([&] { return SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL); });
       break;
     case ShredTarget::kFolder:
     case ShredTarget::kUnknown:
@@ -189,8 +212,10 @@ int64_t Shredder::Shred(const char* path) {
                       (UnbufferedFits(sector) ? FILE_FLAG_NO_BUFFERING : FILE_FLAG_WRITE_THROUGH);
   kx::FileHandle file;
   for (;;) {
-    HANDLE opened = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                flags, nullptr);
+    HANDLE opened = Unredirected([&] {
+      return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, flags,
+                         nullptr);
+    });
     if (opened != INVALID_HANDLE_VALUE && opened != nullptr) {
       file.Reset(opened);
       break;
@@ -238,8 +263,10 @@ int64_t Shredder::Shred(const char* path) {
 
   // Cut the length to zero through a handle that cannot follow a link, and
   // only when the name still leads to the file just overwritten.
-  HANDLE again = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE again = Unredirected([&] {
+    return CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL, nullptr);
+  });
   if (again != INVALID_HANDLE_VALUE && again != nullptr) {
     kx::FileHandle cut(again);
     FileIdentity now = IdentityOf(cut.Get());
@@ -257,7 +284,7 @@ int64_t Shredder::Shred(const char* path) {
 
 bool Shredder::Remove(const char* path, bool folder) {
   if (NamesDriveRoot(path)) return true;
-  DWORD attributes = GetFileAttributesA(path);
+  DWORD attributes = Unredirected([&] { return GetFileAttributesA(path); });
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
     return RemoveLink(path, folder);
 
@@ -266,18 +293,20 @@ bool Shredder::Remove(const char* path, bool folder) {
   PathParent(parent);
   // Only the name is wanted: the empty file the system creates goes at once.
   char temp[MAX_PATH + 1] = "";
-  if (!GetTempFileNameA(parent, "KX", 0, temp) || !DeleteFileA(temp)) temp[0] = '\0';
+  if (!Unredirected([&] { return GetTempFileNameA(parent, "KX", 0, temp) && DeleteFileA(temp); }))
+    temp[0] = '\0';
 
   bool moved = false;
   for (;;) {
-    if (!moved && temp[0] != '\0') moved = MoveFileA(path, temp) != 0;
+    if (!moved && temp[0] != '\0')
+      moved = Unredirected([&] { return MoveFileA(path, temp); }) != 0;
     const char* current = moved ? temp : path;
     if (RemoveByName(current, folder)) return true;
     DWORD code = GetLastError();
     // The prompt names the item as the user knows it; Try Again works on
     // wherever it is now.
     if (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", path, code) == Next::kGiveUp) {
-      if (moved) MoveFileA(temp, path);  // back under its own name
+      if (moved) Unredirected([&] { return MoveFileA(temp, path); });  // back under its own name
       return false;
     }
   }
@@ -296,7 +325,7 @@ bool Shredder::DeleteItemTree(DeleteItem& item) {
   if (!isRoot && item.isFolder) {
     // A folder that became a link after it was walked is not entered: its
     // listed contents would now be found somewhere else.
-    DWORD attributes = GetFileAttributesA(item.path);
+    DWORD attributes = Unredirected([&] { return GetFileAttributesA(item.path); });
     ShredTarget now = ClassifyShredTarget(attributes);
     if (now == ShredTarget::kFolderLink || now == ShredTarget::kFileLink) {
       job_.doneBytes += static_cast<uint64_t>(TotalSize(item));
@@ -313,7 +342,8 @@ bool Shredder::DeleteItemTree(DeleteItem& item) {
   if (!result || isRoot) return result;
 
   if (item.isFolder) {
-    if (!NamesDriveRoot(item.path)) SetFileAttributesA(item.path, FILE_ATTRIBUTE_NORMAL);
+    if (!NamesDriveRoot(item.path))
+      Unredirected([&] { return SetFileAttributesA(item.path, FILE_ATTRIBUTE_NORMAL); });
     result = Remove(item.path, true);
     Report(fileLabel, folderLabel);
     return result;
