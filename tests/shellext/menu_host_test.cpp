@@ -458,6 +458,72 @@ TEST_F(Extension, ObjectAnswersItsInterfacesAndCanBeAggregated) {
   outer.inner = nullptr;
 }
 
+// The whole road with the real program: the extension beside KXer.exe in
+// the dist folder, as installed, finds the program by itself; the program
+// confirms and destroys exactly the selected items.
+TEST(ExtensionEndToEnd, PickedCommandLetsTheProgramConfirmAndDelete) {
+  kx::ComScope com;
+  const std::string dll = kxtest::DistPath(KX_EXT_FILE);
+  ASSERT_EQ(GetFileAttributesA(kxtest::DistPath("KXer.exe").c_str()) != INVALID_FILE_ATTRIBUTES,
+            true);
+  ASSERT_EQ(Regsvr32("/s " + Quoted(dll)), 0);
+  struct Unregister {
+    std::string dll;
+    ~Unregister() { Regsvr32("/s /u " + Quoted(dll)); }
+  } unregister{dll};
+
+  kxtest::ScratchFolder scratch("e2e");
+  const std::string file = scratch / "one.txt";
+  const std::string folder = scratch / "sub";
+  const std::string keep = scratch / "keep.txt";
+  for (const std::string& path : {file, keep}) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, "secret", 6, &written, nullptr);
+    CloseHandle(h);
+  }
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA(keep.c_str(), (folder + "\\inner.txt").c_str(), FALSE));
+
+  kx::ComPtr<IShellExtInit> init;
+  ASSERT_EQ(CoCreateInstance(kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                             init.PutVoid()),
+            S_OK);
+  ASSERT_EQ(init->Initialize(nullptr, Selection<std::string>({file, folder}).Get(), nullptr), S_OK);
+  kx::ComPtr<IContextMenu> menu;
+  ASSERT_EQ(init->QueryInterface(IID_IContextMenu, menu.PutVoid()), S_OK);
+  HMENU popup = CreatePopupMenu();
+  ASSERT_EQ(menu->QueryContextMenu(popup, 0, 1, 10, CMF_NORMAL), 1);
+  DestroyMenu(popup);
+  CMINVOKECOMMANDINFO info = {sizeof info};
+  EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+
+  HWND confirm = nullptr;
+  ASSERT_TRUE(kxtest::WaitUntil(
+      [&] { return (confirm = FindWindowA(nullptr, "Confirm Delete - Karvex")) != nullptr; },
+      20000));
+  DWORD processId = 0;
+  GetWindowThreadProcessId(confirm, &processId);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+  // Nothing is touched before the user agrees.
+  Sleep(300);
+  EXPECT_NE(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+  PostMessageA(confirm, WM_COMMAND, IDOK, 0);
+
+  EXPECT_TRUE(kxtest::WaitUntil(
+      [&] {
+        return GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES &&
+               GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+      },
+      30000));
+  EXPECT_NE(GetFileAttributesA(keep.c_str()), INVALID_FILE_ATTRIBUTES);
+  if (process) {
+    EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0) << "the hand-off run ends";
+    CloseHandle(process);
+  }
+}
+
 TEST(ExtensionFile, CarriesItsImagesAndVersion) {
   const std::string dll = kxtest::DistPath(KX_EXT_FILE);
   HMODULE module = LoadLibraryExA(dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
