@@ -56,12 +56,8 @@ bool WideToAnsiExact(const char16_t* text, size_t units, char* out, size_t outSi
   return true;
 }
 
-struct BlockBuild {
-  HandOffWriter writer;
-};
-
 void AddToBlock(const char* path, void* context) {
-  AddHandOffPath(static_cast<BlockBuild*>(context)->writer, path);
+  AddHandOffPath(*static_cast<HandOffWriter*>(context), path);
 }
 
 }  // namespace
@@ -146,10 +142,10 @@ STDMETHODIMP CKXMenuExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) 
 
   POINT cursor = {};
   GetCursorPos(&cursor);
-  BlockBuild build;
-  BeginHandOff(build.writer, block, capacity, cursor.x, cursor.y);
-  ReadDropPaths(drop, dropSize, &WideToAnsiExact, &AddToBlock, &build);
-  const size_t size = FinishHandOff(build.writer);
+  HandOffWriter writer;
+  BeginHandOff(writer, block, capacity, cursor.x, cursor.y);
+  ReadDropPaths(drop, dropSize, &WideToAnsiExact, &AddToBlock, &writer);
+  const size_t size = FinishHandOff(writer);
   if (size == 0) {
     delete[] block;
     return E_FAIL;
