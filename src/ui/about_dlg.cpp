@@ -23,6 +23,9 @@ HFONT PointFont(int tenths, const char* face) {
 
 CKXAboutDlg::CKXAboutDlg(PanelHost& host) : CKXRPDlg(IDD_ABOUT, host) {}
 
+// The name control goes before its font.
+CKXAboutDlg::~CKXAboutDlg() { Destroy(); }
+
 bool CKXAboutDlg::OnInit() {
   CKXRPDlg::OnInit();
   nameFont_.Reset(PointFont(150, "Impact"));

@@ -11,6 +11,7 @@ constexpr char kWebAddress[] = "https://karvex.example/";
 class CKXAboutDlg : public CKXRPDlg {
  public:
   explicit CKXAboutDlg(PanelHost& host);
+  ~CKXAboutDlg() override;
   void RefreshTexts() override;  // RefreshAbout
 
  protected:

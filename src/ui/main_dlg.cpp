@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <vector>
 
 #include "app/app.h"
@@ -60,10 +61,15 @@ bool SetMenuText(HMENU menu, UINT item, bool byPosition, const char* text) {
   return SetMenuItemInfoA(menu, item, byPosition ? TRUE : FALSE, &info) != FALSE;
 }
 
+// A caption of any length. The buffer gets a terminator of our own: a
+// caption cut to the buffer's size is not terminated everywhere.
 std::string MenuText(HMENU menu, UINT item, UINT flags) {
   if (!menu) return {};
-  char text[512] = "";
-  GetMenuStringA(menu, item, text, sizeof text, flags);
+  const int length = GetMenuStringA(menu, item, nullptr, 0, flags);
+  if (length <= 0) return {};
+  std::string text(static_cast<size_t>(length) + 2, '\0');
+  GetMenuStringA(menu, item, text.data(), length + 1, flags);
+  text.resize(strnlen(text.data(), static_cast<size_t>(length) + 1));
   return text;
 }
 

@@ -30,6 +30,8 @@ void CapitaliseTitle(std::string& title) {
 
 CKXRPDlg::CKXRPDlg(UINT templateId, PanelHost& host) : kx::Dialog(templateId), host_(host) {}
 
+CKXRPDlg::~CKXRPDlg() { Destroy(); }
+
 HBRUSH CKXRPDlg::PanelBrush() {
   HBRUSH brush = TheApp().BackgroundBrush();
   return brush ? brush : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));

@@ -28,6 +28,7 @@ class PanelHost {
 class CKXRPDlg : public kx::Dialog {
  public:
   CKXRPDlg(UINT templateId, PanelHost& host);
+  ~CKXRPDlg() override;
 
   void SetTitle(const char* title);
   const std::string& Title() const { return title_; }

@@ -31,6 +31,8 @@ CKXTipDlg::CKXTipDlg()
       background_(CreateSolidBrush(0xE1FFFF)),
       frame_(CreateSolidBrush(0x999999)) {}
 
+CKXTipDlg::~CKXTipDlg() { Destroy(); }
+
 void CKXTipDlg::FetchText() {
   text_ = UiText(TheApp().MenuState().enabled ? "CMenuTip2" : "CMenuTip1", "Welcome");
 }

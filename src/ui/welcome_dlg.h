@@ -12,6 +12,7 @@
 class CKXTipDlg : public kx::Dialog {
  public:
   CKXTipDlg();
+  ~CKXTipDlg() override;
   // Empties the text, so that the next use fetches it for the current state
   // of the context menu.
   void ClearText() { text_.clear(); }

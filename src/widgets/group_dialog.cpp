@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "framework/module.h"
 #include "widgets/memory_template.h"
@@ -86,7 +87,8 @@ CMVGroupDialog::CMVGroupDialog()
   GroupSchemeColours(5, 0, colours_);
 }
 
-CMVGroupDialog::~CMVGroupDialog() = default;
+// The window goes before the fonts it draws with.
+CMVGroupDialog::~CMVGroupDialog() { Destroy(); }
 
 void CMVGroupDialog::SetScheme(int scheme, int direction) {
   if (GroupSchemeColours(scheme, direction, colours_)) direction_ = direction;
@@ -315,6 +317,7 @@ bool CMVGroupDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
 // CMVGroupListDialog
 
 CMVGroupListDialog::~CMVGroupListDialog() {
+  Destroy();
   if (images_) ImageList_Destroy(images_);
 }
 
@@ -451,13 +454,19 @@ unsigned CMVGroupListDialog::ItemCommand(int index) const {
 }
 
 std::string CMVGroupListDialog::ItemCaption(int index) const {
-  char text[512] = "";
-  LVITEMA item{};
-  item.iSubItem = 0;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  if (list_) SendMessageA(list_, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
-  return text;
+  // Grows until the caption fits; the last byte is always our terminator.
+  for (size_t size = 512;; size *= 2) {
+    std::string text(size, '\0');
+    LVITEMA item{};
+    item.iSubItem = 0;
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(size - 1);
+    const auto copied = list_ ? static_cast<size_t>(SendMessageA(list_, LVM_GETITEMTEXTA, index,
+                                                                 reinterpret_cast<LPARAM>(&item)))
+                              : 0;
+    text.resize(strnlen(text.data(), size - 1));
+    if (copied + 2 < size || size >= 65536) return text;
+  }
 }
 
 void CMVGroupListDialog::SetItemCaption(int index, const char* caption) {

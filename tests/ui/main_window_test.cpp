@@ -604,6 +604,55 @@ TEST_F(MainWindow, DeleteFilesHandsEverySelectedFileToOneConfirmation) {
   RemoveDirectoryA(folder.c_str());
 }
 
+// A language file written to do harm: texts at the store's size limit,
+// access-key and placeholder characters everywhere, references that go
+// nowhere, control characters.
+TEST_F(MainWindow, HostileLanguageFileLeavesTheWindowWhole) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string folder = std::string(temp) + "kx-mainwin-lang";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::string file = "[Info]\r\nName=Hostile\r\n[Menu]\r\n";
+  // As long as a line may be; a longer one would be cut by the reader.
+  const std::string huge(4000, 'W');
+  for (const char* key : {"Tasks", "Tools", "Help", "DelFile", "DelFolder", "CMenu", "Language", "About",
+                          "Options", "HelpContent"})
+    file += std::string(key) + "=" + huge + "\r\n";
+  file += "DelFileInfo=%1 %2 %s %n %[Menu]DelFileInfo% %%%% %Nowhere%\r\n";
+  file += "CMenuInfo=&&&&&&&&\r\n";
+  file += "[Global]\r\nReady=\\t\\r\\n\r\nOK=" + huge + "\r\nCancel=%[\r\n";
+  file += "[Welcome]\r\nTitle=\x81\r\nInfo=" + huge + "\r\nCMenuTip1=" + huge + "\r\n";
+  HANDLE out = CreateFileA((folder + "\\Hostile.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(out, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+  CloseHandle(out);
+  LangFiles().SetLangFolder(folder.c_str());
+  LangFiles().GetLanguageList(true);
+  LangFiles().SelectLanguage("Hostile.ini");
+  ASSERT_TRUE(TextStore().LoadActiveLanguage());
+
+  Open();
+  EXPECT_EQ(dlg()->Group(0).Caption().size(), 4000u) << dlg()->Group(0).Caption();
+  EXPECT_EQ(dlg()->Group(0).ItemCaption(0), huge);
+  Hover(0, 0);
+  Hover(1, 0);
+  for (unsigned command : {ID_LANGUAGE, ID_ABOUT, ID_CONTEXT_MENU}) {
+    PostMessageA(hwnd_, WM_COMMAND, command, 0);
+    Settle();
+  }
+  Press(CKXDlg::kContextMenu, IDCANCEL);
+  EXPECT_TRUE(Visible(CKXDlg::kWelcome));
+  // The tip box still fits in its panel.
+  RECT tip{}, welcome{};
+  GetWindowRect(dlg()->WelcomePanel().Tip(), &tip);
+  GetWindowRect(dlg()->WelcomePanel(), &welcome);
+  EXPECT_EQ(welcome.bottom - tip.bottom, 5);
+  kxtest::SaveScreenshot(hwnd_, "main-hostile-language");
+  Close();
+  DeleteFileA((folder + "\\Hostile.ini").c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
 TEST_F(MainWindow, CloseMessageEndsTheWindow) {
   Open();
   PostMessageA(hwnd_, RegisterWindowMessageA("WM_KX_CLOSE"), 0, 0);
