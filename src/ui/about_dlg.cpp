@@ -35,12 +35,8 @@ bool CKXAboutDlg::OnInit() {
   kx::MakeLink(Item(IDC_ABOUT_LINK));
   // The texts under the name keep its left edge and the panel's margin.
   const int left = ItemRect(IDC_ABOUT_NAME).left;
-  for (int id : {IDC_ABOUT_VERSION, IDC_ABOUT_MAKER, IDC_ABOUT_LAW}) {
-    kx::Anchor anchor;
-    anchor.left = left;
-    anchor.right = kMargin;
-    kx::AnchorControl(Item(id), anchor);
-  }
+  for (int id : {IDC_ABOUT_VERSION, IDC_ABOUT_MAKER, IDC_ABOUT_LAW})
+    kx::AnchorControl(Item(id), kx::Anchor().Left(left).Right(kMargin));
   return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "framework/handle.h"
@@ -24,21 +25,27 @@ RECT RectInParent(HWND hwnd) {
   return r;
 }
 
-void Align(HWND control, AnchorState& state) {
-  if (state.aligning) return;  // two controls anchored to each other
-  state.aligning = true;
+RECT ReferenceRect(HWND control, const AnchorEdge& edge) {
   HWND parent = GetParent(control);
-  RECT reference{};
-  HWND ref = state.anchor.reference;
-  if (ref && IsWindow(ref) && GetParent(ref) == parent) {
+  RECT r{};
+  if (edge.set && edge.reference && IsWindow(edge.reference) && GetParent(edge.reference) == parent &&
+      edge.reference != control) {
     // The reference may not have followed the panel yet.
-    SendMessageA(ref, AlignMessage(), reinterpret_cast<WPARAM>(parent), 0);
-    reference = RectInParent(ref);
-  } else {
-    GetClientRect(parent, &reference);
+    SendMessageA(edge.reference, AlignMessage(), reinterpret_cast<WPARAM>(parent), 0);
+    return RectInParent(edge.reference);
   }
+  GetClientRect(parent, &r);
+  return r;
+}
+
+void Align(HWND control, AnchorState& state) {
+  if (state.aligning) return;  // controls anchored to each other
+  state.aligning = true;
+  const Anchor& a = state.anchor;
+  const AnchorReferences refs{ReferenceRect(control, a.left), ReferenceRect(control, a.right),
+                              ReferenceRect(control, a.top), ReferenceRect(control, a.bottom)};
   const RECT current = RectInParent(control);
-  const RECT target = AnchoredRect(current, reference, state.anchor);
+  const RECT target = AnchoredRect(current, refs, a);
   if (!EqualRect(&current, &target)) {
     SetWindowPos(control, nullptr, target.left, target.top, target.right - target.left,
                  target.bottom - target.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -110,32 +117,39 @@ UINT AlignMessage() {
   return message;
 }
 
-RECT AnchoredRect(const RECT& current, const RECT& reference, const Anchor& a) {
+namespace {
+
+int EdgePosition(const AnchorEdge& edge, LONG nearSide, LONG farSide) {
+  return (edge.farSide ? farSide : nearSide) + edge.offset;
+}
+
+// One direction: both edges anchored stretch the control (never inverted),
+// one edge moves it at its size.
+void Place(const AnchorEdge& low, const AnchorEdge& high, const RECT& lowRef, const RECT& highRef,
+           bool horizontal, LONG& start, LONG& end) {
+  const LONG size = end - start;
+  const LONG lowNear = horizontal ? lowRef.left : lowRef.top;
+  const LONG lowFar = horizontal ? lowRef.right : lowRef.bottom;
+  const LONG highNear = horizontal ? highRef.left : highRef.top;
+  const LONG highFar = horizontal ? highRef.right : highRef.bottom;
+  if (low.set && high.set) {
+    start = EdgePosition(low, lowNear, lowFar);
+    end = std::max(start, static_cast<LONG>(EdgePosition(high, highNear, highFar)));
+  } else if (low.set) {
+    start = EdgePosition(low, lowNear, lowFar);
+    end = start + size;
+  } else if (high.set) {
+    end = EdgePosition(high, highNear, highFar);
+    start = end - size;
+  }
+}
+
+}  // namespace
+
+RECT AnchoredRect(const RECT& current, const AnchorReferences& refs, const Anchor& a) {
   RECT r = current;
-  const int width = current.right - current.left;
-  const int height = current.bottom - current.top;
-  if (a.left != kNoAnchor && a.right != kNoAnchor) {
-    r.left = reference.left + a.left;
-    r.right = reference.right - a.right;
-    if (r.right < r.left) r.right = r.left;
-  } else if (a.left != kNoAnchor) {
-    r.left = reference.left + a.left;
-    r.right = r.left + width;
-  } else if (a.right != kNoAnchor) {
-    r.right = reference.right - a.right;
-    r.left = r.right - width;
-  }
-  if (a.top != kNoAnchor && a.bottom != kNoAnchor) {
-    r.top = reference.top + a.top;
-    r.bottom = reference.bottom - a.bottom;
-    if (r.bottom < r.top) r.bottom = r.top;
-  } else if (a.top != kNoAnchor) {
-    r.top = reference.top + a.top;
-    r.bottom = r.top + height;
-  } else if (a.bottom != kNoAnchor) {
-    r.bottom = reference.bottom - a.bottom;
-    r.top = r.bottom - height;
-  }
+  Place(a.left, a.right, refs.left, refs.right, true, r.left, r.right);
+  Place(a.top, a.bottom, refs.top, refs.bottom, false, r.top, r.bottom);
   return r;
 }
 
@@ -155,18 +169,9 @@ bool AnchorControl(HWND control, const Anchor& anchor) {
   return true;
 }
 
-bool AnchorStretch(HWND control, int margin) {
-  Anchor a;
-  a.left = margin;
-  a.right = margin;
-  return AnchorControl(control, a);
-}
+bool AnchorStretch(HWND control, int margin) { return AnchorControl(control, Anchor().Left(margin).Right(margin)); }
 
-bool AnchorRight(HWND control, int rightDistance) {
-  Anchor a;
-  a.right = rightDistance;
-  return AnchorControl(control, a);
-}
+bool AnchorRight(HWND control, int rightDistance) { return AnchorControl(control, Anchor().Right(rightDistance)); }
 
 void AlignChildren(HWND panel) {
   for (HWND child = GetWindow(panel, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
