@@ -668,3 +668,23 @@ TEST_F(MainWindow, CloseMessageEndsTheWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// The Help command hands "KXHelp.chm" beside the program to the shell: the
+// build must have put a compiled help file there, with every page in it.
+TEST(HelpFile, IsACompiledHelpFileWithItsPages) {
+  const std::string path = kxtest::WinePath(KX_DIST_DIR) + "\\KXHelp.chm";
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  std::string content(GetFileSize(file, nullptr), '\0');
+  DWORD read = 0;
+  ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
+  CloseHandle(file);
+  ASSERT_EQ(read, content.size());
+  EXPECT_EQ(content.substr(0, 4), "ITSF");
+  for (const char* page : {"/index.html", "/deleting.html", "/contextmenu.html", "/languages.html", "/safety.html"})
+    EXPECT_NE(content.find(page), std::string::npos) << page;
+}
+
+}  // namespace
