@@ -49,6 +49,11 @@ else()
                           NOMINMAX STRICT)
   add_link_options(-static -static-libgcc -static-libstdc++)
   set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+  # windres reports no dependencies: a resource script depends on everything
+  # it may include.
+  file(GLOB_RECURSE KX_RC_INPUTS CONFIGURE_DEPENDS
+    ${KX_ROOT}/res/*.rc ${KX_ROOT}/res/*.manifest ${KX_ROOT}/res/art/*
+    ${KX_ROOT}/src/*_ids.h ${KX_ROOT}/tests/*.rc ${KX_ROOT}/tests/*_ids.h)
 endif()
 
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -65,6 +70,11 @@ include(GoogleTest)
 function(kx_test name)
   cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
+  foreach(source ${T_SOURCES})
+    if(source MATCHES "\\.rc$")
+      set_property(SOURCE ${source} APPEND PROPERTY OBJECT_DEPENDS ${KX_RC_INPUTS})
+    endif()
+  endforeach()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${KX_ROOT}/src ${KX_ROOT}/tests)
   target_compile_definitions(${name} PRIVATE
