@@ -36,7 +36,9 @@ class CKXDlg : public kx::Dialog, public PanelHost {
   void LayoutPanels();
 
   // The right-hand panels in the order in which the visible one is looked
-  // for; a panel that this build lacks is null.
+  // for; a panel that this build lacks is null. A panel joins by becoming a
+  // member and taking its slot in the constructor: it is then created, laid
+  // out, shown by its command and refreshed with the others.
   enum Slot { kWelcome, kContextMenu, kPassword, kLanguage, kOptions, kAbout, kSlotCount };
   static unsigned SlotCommand(Slot slot);
   CKXRPDlg* Panel(Slot slot) const { return panels_[slot]; }

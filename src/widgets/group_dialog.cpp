@@ -603,11 +603,11 @@ LRESULT CMVGroupListDialog::OnListMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM
         trackingList_ = TrackMouseEvent(&track) != FALSE;
       }
       SetHotIndex(ItemAt(lp));
-      return 0;
+      break;  // the list still shows the tips of cut captions
     case WM_MOUSELEAVE:
       trackingList_ = false;
       SetHotIndex(-1);
-      return 0;
+      break;
     case WM_SETCURSOR:
       if (LOWORD(lp) == HTCLIENT && Clickable(HotItem())) {
         SetCursor(LoadCursor(nullptr, IDC_HAND));
