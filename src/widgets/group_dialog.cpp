@@ -92,6 +92,7 @@ CMVGroupDialog::~CMVGroupDialog() { Destroy(); }
 
 void CMVGroupDialog::SetScheme(int scheme, int direction) {
   if (GroupSchemeColours(scheme, direction, colours_)) direction_ = direction;
+  OnColoursChanged();
   if (IsWindow()) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -335,8 +336,7 @@ bool CMVGroupListDialog::CreateGroup(HWND owner, HWND parent) {
   SendMessageA(list_, WM_SETFONT, Send(WM_GETFONT), FALSE);
   SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                LVS_EX_ONECLICKACTIVATE | LVS_EX_UNDERLINEHOT | LVS_EX_LABELTIP);
-  SendMessageA(list_, LVM_SETBKCOLOR, 0, Colours().body);
-  SendMessageA(list_, LVM_SETTEXTBKCOLOR, 0, Colours().body);
+  OnColoursChanged();
   images_ = ImageList_Create(kItemImageWidth, kItemImageHeight, ILC_COLOR32 | ILC_MASK, 0, 1);
   SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
   RECT client{};
@@ -574,13 +574,11 @@ bool CMVGroupListDialog::OnNotify(NMHDR* header, LRESULT& result) {
   }
 }
 
-bool CMVGroupListDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (msg == WM_SIZE && list_) {
-    // The list keeps the body colour when the scheme changes later.
-    SendMessageA(list_, LVM_SETBKCOLOR, 0, Colours().body);
-    SendMessageA(list_, LVM_SETTEXTBKCOLOR, 0, Colours().body);
-  }
-  return CMVGroupDialog::OnMessage(msg, wp, lp, result);
+void CMVGroupListDialog::OnColoursChanged() {
+  if (!list_) return;
+  SendMessageA(list_, LVM_SETBKCOLOR, 0, Colours().body);
+  SendMessageA(list_, LVM_SETTEXTBKCOLOR, 0, Colours().body);
+  InvalidateRect(list_, nullptr, TRUE);
 }
 
 LRESULT CALLBACK CMVGroupListDialog::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,

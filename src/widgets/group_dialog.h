@@ -53,6 +53,7 @@ class CMVGroupDialog : public kx::Dialog {
   void LayoutChildren();
   HFONT HeaderFont() const { return static_cast<HFONT>(headerFont_.Get()); }
   virtual void OnSized() {}
+  virtual void OnColoursChanged() {}
 
  private:
   void Paint(HDC dc);
@@ -106,8 +107,8 @@ class CMVGroupListDialog : public CMVGroupDialog {
 
  protected:
   bool OnNotify(NMHDR* header, LRESULT& result) override;
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   void OnSized() override;
+  void OnColoursChanged() override;
 
  private:
   static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
