@@ -393,7 +393,7 @@ TEST_F(MainWindow, SwitchingToTheShippedLanguageAndBackChangesEveryText) {
 
   EXPECT_EQ(dlg.Group(0).Caption(), "Aufgaben");
   EXPECT_EQ(dlg.Group(1).Caption(), "Werkzeuge");
-  EXPECT_EQ(dlg.Group(0).ItemCaption(0), Ansi("Eine oder mehrere Dateien löschen"));
+  EXPECT_EQ(dlg.Group(0).ItemCaption(0), Ansi("Dateien löschen"));
   EXPECT_EQ(StatusText(dlg.StatusBar()), "Bereit");
   EXPECT_EQ(dlg.Panel(CKXDlg::kWelcome)->Title(), "Willkommen");
   EXPECT_EQ(dlg.Panel(CKXDlg::kLanguage)->Title(), Ansi("Sprache Ändern"));
@@ -406,6 +406,15 @@ TEST_F(MainWindow, SwitchingToTheShippedLanguageAndBackChangesEveryText) {
   for (size_t i = 0; i < german.size(); ++i) changed += german[i] != english[i];
   EXPECT_GE(changed, 20);
   kxtest::SaveScreenshot(hwnd_, "main-welcome-german");
+  for (auto [command, name] : {std::pair{ID_CONTEXT_MENU, "main-context-menu-german"},
+                               std::pair{ID_LANGUAGE, "main-language-german"}, std::pair{ID_ABOUT, "main-about-german"}}) {
+    PostMessageA(hwnd_, WM_COMMAND, command, 0);
+    Settle();
+    kxtest::SaveScreenshot(hwnd_, name);
+  }
+  PostMessageA(hwnd_, WM_COMMAND, ID_CONTEXT_MENU, 0);
+  Settle();
+  Press(CKXDlg::kContextMenu, IDCANCEL);
   Hover(0, 1);
   EXPECT_TRUE(kxtest::WaitFor([&] {
     return StatusText(dlg.StatusBar()) == Ansi("Einen Ordner auswählen und mit Karvex löschen");
