@@ -75,6 +75,20 @@ void CKXApp::InitInstance(HINSTANCE instance) {
     return;
   }
   RunInteractive();
+  WaitForWorkers();
+}
+
+void CKXApp::KeepWorker(kx::Handle worker) {
+  std::erase_if(workers_, [](const kx::Handle& thread) {
+    return WaitForSingleObject(thread.Get(), 0) == WAIT_OBJECT_0;
+  });
+  workers_.push_back(std::move(worker));
+}
+
+// Their progress windows stay open and can still be paused or cancelled.
+void CKXApp::WaitForWorkers() {
+  for (kx::Handle& worker : workers_) WaitForThread(worker.Get());
+  workers_.clear();
 }
 
 void CKXApp::ExitInstance() {

@@ -5,9 +5,12 @@
 // context-menu state for the life of the process.
 #include <windows.h>
 
+#include <vector>
+
 #include "app/config_record.h"
 #include "cmenu/context_menu_state.h"
 #include "engine/delete_job.h"
+#include "framework/handle.h"
 
 constexpr char kProductName[] = "Karvex";
 constexpr char kMutexName[] = "KX_MUTEX";
@@ -39,6 +42,11 @@ class CKXApp {
   HWND MainWindow() const { return mainWindow_; }
   void SetMainWindow(HWND window) { mainWindow_ = window; }
 
+  // Keeps the worker thread of a job started while the main window is open:
+  // the interactive run lets every job finish before the process ends, so
+  // closing the main window never cuts a job off halfway through a file.
+  void KeepWorker(kx::Handle worker);
+
   // The registered messages of the single-instance protocol.
   static UINT ActivateMessage();
   static UINT CloseMessage();
@@ -47,6 +55,7 @@ class CKXApp {
   bool HandleRegistrationSwitches(const char* commandLine);
   void LoadStartupState();
   void RunInteractive();
+  void WaitForWorkers();
 
   HINSTANCE instance_ = nullptr;
   HANDLE mutex_ = nullptr;
@@ -56,6 +65,7 @@ class CKXApp {
   HICON icon_ = nullptr;
   HBRUSH brush_ = nullptr;
   HWND mainWindow_ = nullptr;
+  std::vector<kx::Handle> workers_;
 };
 
 // The one application object of the process.

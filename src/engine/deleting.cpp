@@ -45,11 +45,12 @@ std::string SystemErrorText(DWORD code) {
   return length && buffer ? std::string(buffer, length) : std::string();
 }
 
-// Waits for a thread while handling this thread's messages (the hand-off run
-// has no window of its own, but system windows may still talk to it). A
-// WM_QUIT seen meanwhile is posted again afterwards: leaving early would end
-// the process under a worker that is halfway through a file.
-void WaitPumping(HANDLE thread) {
+}  // namespace
+
+// The hand-off run has no window of its own, but system windows may still
+// talk to its thread. Leaving early on WM_QUIT would end the process under a
+// worker that is halfway through a file.
+void WaitForThread(HANDLE thread) {
   bool quit = false;
   WPARAM quitCode = 0;
   for (;;) {
@@ -74,6 +75,8 @@ void WaitPumping(HANDLE thread) {
   }
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
 }
+
+namespace {
 
 // The worker thread: owns the job copy it is given.
 DWORD WINAPI DeleteWorker(void* param) {
@@ -110,7 +113,10 @@ bool StartWorker(DeleteJob& pending, HWND mainWindow) {
     delete job;
     return false;
   }
-  if (!mainWindow) WaitPumping(worker.Get());
+  if (mainWindow)
+    TheApp().KeepWorker(std::move(worker));
+  else
+    WaitForThread(worker.Get());
   return true;
 }
 

@@ -29,6 +29,9 @@ bool StartDeletion(DeleteJob& pending, HWND mainWindow);
 // Starts a worker on a copy of the pending list, without confirmation; the
 // list is free for the caller again when this returns. Waits as above.
 bool StartWorker(DeleteJob& pending, HWND mainWindow);
+// Waits for a thread while handling the calling thread's messages; a WM_QUIT
+// seen meanwhile is posted again afterwards.
+void WaitForThread(HANDLE thread);
 // Runs one job on the calling (worker) thread: progress window, settings,
 // preparation and deletion. Returns when the job has ended or was cancelled.
 void RunJob(DeleteJob& job);
