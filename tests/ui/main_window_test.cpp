@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <atomic>
@@ -596,12 +597,12 @@ TEST_F(MainWindow, DeleteFilesHandsEverySelectedFileToOneConfirmation) {
   HWND confirm = kxtest::WaitForWindow(TextStore().GetText("Title", "Confirm"), 5000);
   ASSERT_TRUE(confirm);
   auto paths = PendingPaths();
+  PostMessageA(confirm, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(confirm); }, 5000));
   ASSERT_EQ(paths.size(), 2u);
   std::sort(paths.begin(), paths.end());
   EXPECT_EQ(paths[0], folder + "\\a.txt");
   EXPECT_EQ(paths[1], folder + "\\b c.txt");
-  PostMessageA(confirm, WM_COMMAND, IDCANCEL, 0);
-  ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(confirm); }, 5000));
   Settle();
   // Declined: nothing was destroyed.
   for (const char* file : {"a.txt", "b c.txt"})
@@ -610,6 +611,61 @@ TEST_F(MainWindow, DeleteFilesHandsEverySelectedFileToOneConfirmation) {
   ClearJob(pending);
   for (const char* file : {"a.txt", "b c.txt"}) DeleteFileA((folder + "\\" + file).c_str());
   SetCurrentDirectoryA(temp);
+  RemoveDirectoryA(folder.c_str());
+}
+
+// The folder browser: a dialog of this process beside the main window.
+HWND WaitForBrowser(HWND main) {
+  HWND found = nullptr;
+  kxtest::WaitFor([&] {
+    found = nullptr;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      char cls[16] = "";
+      GetClassNameA(w, cls, sizeof cls);
+      if (pid == GetCurrentProcessId() && w != main && IsWindowVisible(w) && lstrcmpA(cls, "#32770") == 0 &&
+          GetWindow(w, GW_OWNER) == main)
+        found = w;
+    }
+    return found != nullptr;
+  }, 5000);
+  return found;
+}
+
+TEST_F(MainWindow, DeleteFolderHandsTheChosenFolderToTheConfirmation) {
+  // Near the root, where the browser's tree reaches it at once.
+  const std::string folder = "C:\\kx-mainwin-folder";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  DeleteJob& pending = TheApp().PendingList();
+  ClearJob(pending);
+  AddTopLevelItem(pending, "C:\\untouched.txt", nullptr);
+
+  Open();
+  ClickItem(0, 1);
+  HWND browser = WaitForBrowser(hwnd_);
+  ASSERT_TRUE(browser);
+  PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(browser); }, 5000));
+  Settle();
+  EXPECT_EQ(PendingPaths(), std::vector<std::string>{"C:\\untouched.txt"});
+
+  ClickItem(0, 1);
+  browser = WaitForBrowser(hwnd_);
+  ASSERT_TRUE(browser);
+  SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+  PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(browser, IDOK)));
+  HWND confirm = kxtest::WaitForWindow(TextStore().GetText("Title", "Confirm"), 5000);
+  ASSERT_TRUE(confirm);
+  // Declined first, whatever was chosen: the test destroys nothing.
+  const auto paths = PendingPaths();
+  PostMessageA(confirm, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(confirm); }, 5000));
+  ASSERT_EQ(paths.size(), 1u);
+  EXPECT_EQ(lstrcmpiA(paths[0].c_str(), folder.c_str()), 0) << paths[0];
+  Close();
+  EXPECT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+  ClearJob(pending);
   RemoveDirectoryA(folder.c_str());
 }
 
