@@ -14,6 +14,7 @@
 #include "framework/module.h"
 #include "lang/english_texts.h"
 #include "lang/text_store.h"
+#include "ui/main_dlg.h"
 
 namespace {
 
@@ -130,38 +131,8 @@ bool CKXApp::HandleRegistrationSwitches(const char* commandLine) {
   return false;
 }
 
-// Until the main window is in place: a plain window captioned with the
-// product name that takes part in the single-instance protocol.
-static LRESULT CALLBACK InterimWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == CKXApp::ActivateMessage()) {
-    if (IsIconic(window)) PostMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);
-    CKXApp::BringToFront(window);
-    return 0;
-  }
-  if (message == CKXApp::CloseMessage() || message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 void CKXApp::RunInteractive() {
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = InterimWindowProc;
-  windowClass.hInstance = instance_;
-  windowClass.hIcon = icon_;
-  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = brush_;
-  windowClass.lpszClassName = "KarvexMain";
-  RegisterClassA(&windowClass);
-  mainWindow_ = CreateWindowA("KarvexMain", kProductName, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance_,
-                              nullptr);
-  MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  RunMainWindow(*this);
   mainWindow_ = nullptr;
 }
 
