@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -138,7 +139,8 @@ bool CKXDlg::OnInit() {
                             0, hwnd_, nullptr, kx::ModuleInstance(), nullptr);
   if (status_) SendMessageA(status_, SB_SIMPLE, TRUE, 0);
   BuildGroups();
-  RestoreState();
+  LayoutPanels();
+  if (!RestoreState()) GrowToShowGroups();
   LayoutPanels();
   RefreshTexts();
   return true;
@@ -171,7 +173,24 @@ void CKXDlg::BuildGroups() {
   groups_[1].SetEmphasis(ID_CONTEXT_MENU, -1, kEmphasisColour, CLR_INVALID, true, true, false);
 }
 
-void CKXDlg::RestoreState() {
+// Large fonts (and Wine's metrics) make the template too short for the three
+// groups. The first start opens tall enough to show them all, as far as the
+// work area allows; the smallest size stays the template's.
+void CKXDlg::GrowToShowGroups() {
+  RECT panel{}, window{}, work{};
+  GetClientRect(taskPanel_, &panel);
+  const int missing = taskPanel_.ContentHeight() - panel.bottom;
+  if (missing <= 0) return;
+  GetWindowRect(hwnd_, &window);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  const int height = std::min(window.bottom - window.top + missing, work.bottom - work.top);
+  const int top = std::max(work.top, work.top + (work.bottom - work.top - height) / 2);
+  SetWindowPos(hwnd_, nullptr, window.left, top, window.right - window.left, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// True when a saved position was applied.
+bool CKXDlg::RestoreState() {
   LoadWindowState(state_);
   const int32_t stored[4] = {state_.normalRect.left, state_.normalRect.top, state_.normalRect.right,
                              state_.normalRect.bottom};
@@ -179,10 +198,12 @@ void CKXDlg::RestoreState() {
                              GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                              GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
   mainwin::Rect safe{};
+  bool restored = false;
   if (mainwin::SanitizeWindowRect(stored, minSize_.cx, minSize_.cy, screen, safe)) {
     WindowStateRecord placed = state_;
     placed.normalRect = {safe.left, safe.top, safe.right, safe.bottom};
     ApplyWindowState(hwnd_, placed, false);
+    restored = true;
   } else {
     RECT window{}, work{};
     GetWindowRect(hwnd_, &window);
@@ -194,6 +215,7 @@ void CKXDlg::RestoreState() {
   for (int g = 0; g < kGroupCount && g < 10; ++g) {
     if (state_.groupCollapsed[g] && groups_[g].IsExpanded()) groups_[g].Toggle(false);
   }
+  return restored;
 }
 
 void CKXDlg::SaveState() {

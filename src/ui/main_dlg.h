@@ -61,7 +61,8 @@ class CKXDlg : public kx::Dialog, public PanelHost {
   std::string GroupCaption(int position) const;
   void RenameCommands();
   void BuildGroups();
-  void RestoreState();
+  bool RestoreState();
+  void GrowToShowGroups();
   void SaveState();
   void SetStatusText(const char* text, bool noBorders);
   void DeleteFiles();

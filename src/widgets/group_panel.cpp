@@ -73,19 +73,22 @@ void CMVGroupPanelDialog::AddGroup(CMVGroupDialog& group) {
   UpdateScrollRange();
 }
 
-void CMVGroupPanelDialog::UpdateScrollRange() {
-  if (!IsWindow() || updating_) return;
-  updating_ = true;
+int CMVGroupPanelDialog::ContentHeight() const {
   std::vector<taskpanel::GroupExtent> extents;
   for (CMVGroupDialog* group : groups_) {
     RECT r{};
     GetWindowRect(*group, &r);
     extents.push_back({r.bottom - r.top, group->Gap()});
   }
+  return taskpanel::ContentHeight(extents);
+}
+
+void CMVGroupPanelDialog::UpdateScrollRange() {
+  if (!IsWindow() || updating_) return;
+  updating_ = true;
   RECT client{};
   GetClientRect(hwnd_, &client);
-  const auto state = taskpanel::ComputeScroll(taskpanel::ContentHeight(extents), client.bottom, position_,
-                                              !noScroll_);
+  const auto state = taskpanel::ComputeScroll(ContentHeight(), client.bottom, position_, !noScroll_);
   if (state.showBar) {
     SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, state.max, static_cast<UINT>(state.page),
                     state.position, 0};

@@ -29,6 +29,8 @@ class CMVGroupPanelDialog : public kx::Dialog {
   void SetScrollingForbidden(bool forbidden) { noScroll_ = forbidden; }
 
   bool ScrollBarShown() const { return barShown_; }
+  // Height the column needs to show every group without scrolling.
+  int ContentHeight() const;
   int ScrollPosition() const { return position_; }
   void UpdateScrollRange();
 

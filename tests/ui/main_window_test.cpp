@@ -498,14 +498,18 @@ TEST_F(MainWindow, DamagedSavedPositionsStillGiveAUsableWindow) {
 
 TEST_F(MainWindow, CannotBeMadeSmallerAndPanelsFollowItsSize) {
   Open();
+  // The first start shows every group; the smallest size is the template's.
+  EXPECT_FALSE(GetWindowLongA(dlg()->TaskPanel(), GWL_STYLE) & WS_VSCROLL);
   RECT initial{};
   GetWindowRect(hwnd_, &initial);
+  RECT smallest = {0, 0, 360, 230};
+  MapDialogRect(hwnd_, &smallest);
   SetWindowPos(hwnd_, nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
   Settle();
   RECT now{};
-  GetWindowRect(hwnd_, &now);
-  EXPECT_EQ(now.right - now.left, initial.right - initial.left);
-  EXPECT_EQ(now.bottom - now.top, initial.bottom - initial.top);
+  GetClientRect(hwnd_, &now);
+  EXPECT_EQ(now.right, smallest.right);
+  EXPECT_EQ(now.bottom, smallest.bottom);
 
   SetWindowPos(hwnd_, nullptr, 0, 0, initial.right - initial.left + 200, initial.bottom - initial.top + 100,
                SWP_NOMOVE | SWP_NOZORDER);
