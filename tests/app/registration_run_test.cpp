@@ -1,0 +1,96 @@
+// Registration runs of the real program, as an elevated copy or a user at a
+// command prompt starts them: KXer.exe /REGCM:"caption" and /UNREGCM, from a
+// program folder whose name holds a blank.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "shellext/menu_ext_names.h"
+#include "support/process_helpers.h"
+
+namespace {
+
+using kxtest::DistPath;
+using kxtest::StartProcess;
+
+// The 32-bit program registers the extension of the system, in the system's
+// own registry view.
+constexpr REGSAM kView = KEY_WOW64_64KEY;
+
+std::string ReadValue(HKEY root, const char* key, const char* value) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ | kView, &opened) != ERROR_SUCCESS) return "<no key>";
+  char data[1024] = "";
+  DWORD size = sizeof data - 1;
+  LONG result = RegQueryValueExA(opened, value, nullptr, nullptr,
+                                 reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(opened);
+  return result == ERROR_SUCCESS ? std::string(data) : std::string("<missing>");
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | kView, &opened) != ERROR_SUCCESS) return false;
+  RegCloseKey(opened);
+  return true;
+}
+
+bool RunProgram(const std::string& exe, const std::string& arguments) {
+  PROCESS_INFORMATION info = {};
+  if (!StartProcess("\"" + exe + "\" " + arguments, info)) return false;
+  const bool ended = WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(info.hProcess, 1);
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+  return ended;
+}
+
+class ProgramFolderWithBlank : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    folder_ = std::string(temp) + "kx program " + std::to_string(GetTickCount());
+    ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
+    for (const char* file : {"KXer.exe", "KXMExt.dll", "KXMExt64.dll"})
+      ASSERT_TRUE(CopyFileA(DistPath(file).c_str(), (folder_ + "\\" + file).c_str(), FALSE)) << file;
+  }
+  void TearDown() override {
+    RunProgram(Exe(), "/UNREGCM");
+    for (const char* file : {"KXer.exe", "KXMExt.dll", "KXMExt64.dll"})
+      DeleteFileA((folder_ + "\\" + file).c_str());
+    RemoveDirectoryA(folder_.c_str());
+  }
+  std::string Exe() const { return folder_ + "\\KXer.exe"; }
+
+  std::string folder_;
+};
+
+TEST_F(ProgramFolderWithBlank, RegisterWithCaptionThenUnregister) {
+  ASSERT_TRUE(RunProgram(Exe(), "/REGCM:\"Shred Now\""));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kMenuExtClassKey));
+  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kMenuExtClassKey, kMenuCaptionValue), "Shred Now");
+  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kMenuExtClassKey, kExePathValue), "\"" + Exe() + "\"")
+      << "a path with a blank is stored quoted";
+  // A quoted ExePath never names a file: the extension falls back to the
+  // program beside itself, which is the one registered here.
+  const std::string server = std::string(kMenuExtClassKey) + "\\InprocServer32";
+  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, server.c_str(), nullptr), folder_ + "\\KXMExt64.dll");
+  for (const char* kind : {"*", "Directory"}) {
+    const std::string handler = std::string(kind) + "\\shellex\\ContextMenuHandlers\\" +
+                                kMenuExtIndependentProgId;
+    EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, handler.c_str(), nullptr), kMenuExtClsidText) << kind;
+  }
+
+  ASSERT_TRUE(RunProgram(Exe(), "/unregcm"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kMenuExtClassKey));
+}
+
+TEST_F(ProgramFolderWithBlank, RegisterWithoutCaptionUsesTheDefault) {
+  ASSERT_TRUE(RunProgram(Exe(), "/REGCM"));
+  EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kMenuExtClassKey, kMenuCaptionValue), "Delete By Karvex");
+}
+
+}  // namespace
