@@ -56,4 +56,31 @@ class Window {
   HWND hwnd_ = nullptr;
 };
 
+// Runs paint(dc) between BeginPaint and EndPaint, so the update region is
+// validated even when there is nothing to paint into; a window that leaves it
+// invalid is sent WM_PAINT again and again.
+template <class Painter>
+void PaintWith(HWND hwnd, Painter&& paint) {
+  PAINTSTRUCT ps;
+  if (HDC dc = ::BeginPaint(hwnd, &ps)) paint(dc);
+  ::EndPaint(hwnd, &ps);
+}
+
+// For a window that paints every pixel of its client area itself: the
+// background is not erased first (that would only flicker) and WM_PAINT goes
+// to paint(dc). Answers whether the message was one of the two.
+template <class Painter>
+bool PaintsOwnBackground(HWND hwnd, UINT msg, LRESULT& result, Painter&& paint) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    case WM_PAINT:
+      PaintWith(hwnd, paint);
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace kx

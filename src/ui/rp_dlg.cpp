@@ -94,13 +94,9 @@ void CKXRPDlg::PaintTitle(HDC dc) {
 
 bool CKXRPDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      PaintTitle(dc);
-      EndPaint(hwnd_, &ps);
+    case WM_PAINT:
+      kx::PaintWith(hwnd_, [this](HDC dc) { PaintTitle(dc); });
       return true;
-    }
     case WM_SIZE:
       if (GetWindow(hwnd_, GW_CHILD)) kx::AlignChildren(hwnd_);
       InvalidateRect(hwnd_, nullptr, TRUE);

@@ -74,20 +74,7 @@ void CKXTipDlg::Paint(HDC dc) {
 }
 
 bool CKXTipDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  switch (msg) {
-    case WM_ERASEBKGND:
-      result = 1;
-      return true;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      Paint(dc);
-      EndPaint(hwnd_, &ps);
-      return true;
-    }
-    default:
-      return false;
-  }
+  return kx::PaintsOwnBackground(hwnd_, msg, result, [this](HDC dc) { Paint(dc); });
 }
 
 // ---------------------------------------------------------------------------

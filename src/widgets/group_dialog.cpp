@@ -258,17 +258,8 @@ bool CMVGroupDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
     Restack(wp, reinterpret_cast<HWND>(lp));
     return true;
   }
+  if (kx::PaintsOwnBackground(hwnd_, msg, result, [this](HDC dc) { Paint(dc); })) return true;
   switch (msg) {
-    case WM_ERASEBKGND:
-      result = 1;
-      return true;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      Paint(dc);
-      EndPaint(hwnd_, &ps);
-      return true;
-    }
     case WM_SIZE:
       UpdateRegion();
       OnSized();

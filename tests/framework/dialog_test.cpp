@@ -148,6 +148,42 @@ TEST(ChildDialog, ResultsReachTheSenderAndTheWindowGoesWithItsParent) {
   EXPECT_EQ(panel.Handle(), nullptr);
 }
 
+// A panel that paints all of itself, as the task groups and the tip box do.
+class SelfPaintedPanel : public kx::Dialog {
+ public:
+  SelfPaintedPanel() : Dialog(kChildTemplate) {}
+  int paints = 0;
+
+ protected:
+  bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+    return kx::PaintsOwnBackground(hwnd_, msg, result, [this](HDC dc) {
+      RECT client{};
+      GetClientRect(hwnd_, &client);
+      FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+      ++paints;
+    });
+  }
+};
+
+TEST(ChildDialog, SelfPaintedPanelSkipsTheEraseAndPaintsOncePerUpdate) {
+  HWND parent = MakeTopWindow();
+  SelfPaintedPanel panel;
+  ASSERT_TRUE(panel.Create(parent));
+  ShowWindow(panel.Handle(), SW_SHOW);
+  UpdateWindow(panel.Handle());
+  HDC dc = GetDC(panel.Handle());
+  EXPECT_EQ(panel.Send(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc)), 1);
+  ReleaseDC(panel.Handle(), dc);
+
+  const int before = panel.paints;
+  InvalidateRect(panel.Handle(), nullptr, TRUE);
+  UpdateWindow(panel.Handle());
+  EXPECT_EQ(panel.paints, before + 1);
+  // A region left invalid would bring WM_PAINT back without end.
+  EXPECT_FALSE(GetUpdateRect(panel.Handle(), nullptr, FALSE));
+  DestroyWindow(parent);
+}
+
 // A window thread that shows a modal dialog, as the progress window does.
 class DialogThread : public kx::UiThread {
  public:
