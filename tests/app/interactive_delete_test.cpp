@@ -10,13 +10,17 @@
 #include <vector>
 
 #include "support/process_helpers.h"
+#include "support/scratch_folder.h"
+#include "support/window_search.h"
 
 namespace {
 
 using kxtest::DistPath;
+using kxtest::Exists;
+using kxtest::FileNameBox;
 using kxtest::StartProcess;
+using kxtest::WaitFor;
 using kxtest::WaitForWindow;
-using kxtest::WaitUntil;
 
 constexpr WPARAM kDeleteFilesCommand = 32771;
 constexpr int kTryAgainButton = 1032;
@@ -33,19 +37,6 @@ std::string MakeFile(const std::string& folder, const char* name, size_t size) {
   }
   CloseHandle(file);
   return path;
-}
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The file-name box of the explorer-style open dialog.
-HWND FileNameBox(HWND dialog) {
-  if (HWND combo = GetDlgItem(dialog, 0x47C)) {
-    if (HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr)) return edit;
-    return combo;
-  }
-  return GetDlgItem(dialog, 0x480);
 }
 
 TEST(InteractiveRun, ChosenFileIsDestroyedAndClosingWaitsForTheJob) {
@@ -83,7 +74,7 @@ TEST(InteractiveRun, ChosenFileIsDestroyedAndClosingWaitsForTheJob) {
   HWND prompt = WaitForWindow(program.dwProcessId, "Error - Karvex", 20000);
   ASSERT_NE(prompt, nullptr);
   PostMessageA(main, RegisterWindowMessageA("WM_KX_CLOSE"), 0, 0);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(main); }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(main); }, 10000));
   EXPECT_EQ(WaitForSingleObject(program.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT))
       << "the process waits for the running job";
   EXPECT_TRUE(Exists(victim));

@@ -9,6 +9,7 @@
 
 #include "shellext/menu_ext_names.h"
 #include "support/process_helpers.h"
+#include "support/registry.h"
 
 namespace {
 
@@ -19,23 +20,11 @@ using kxtest::StartProcess;
 // own registry view.
 constexpr REGSAM kView = KEY_WOW64_64KEY;
 
-std::string ReadValue(HKEY root, const char* key, const char* value) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(root, key, 0, KEY_READ | kView, &opened) != ERROR_SUCCESS) return "<no key>";
-  char data[1024] = "";
-  DWORD size = sizeof data - 1;
-  LONG result = RegQueryValueExA(opened, value, nullptr, nullptr,
-                                 reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(opened);
-  return result == ERROR_SUCCESS ? std::string(data) : std::string("<missing>");
+std::string ReadValue(HKEY root, const std::string& key, const char* value) {
+  return kxtest::RegString(root, key, value, kView);
 }
 
-bool KeyExists(HKEY root, const std::string& key) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | kView, &opened) != ERROR_SUCCESS) return false;
-  RegCloseKey(opened);
-  return true;
-}
+bool KeyExists(HKEY root, const std::string& key) { return kxtest::KeyExists(root, key, kView); }
 
 bool RunProgram(const std::string& exe, const std::string& arguments) {
   PROCESS_INFORMATION info = {};

@@ -8,13 +8,14 @@
 #include <string>
 
 #include "support/process_helpers.h"
+#include "support/window_search.h"
 
 namespace {
 
 using kxtest::DistPath;
 using kxtest::StartProcess;
+using kxtest::WaitFor;
 using kxtest::WaitForWindow;
-using kxtest::WaitUntil;
 
 class RunningInstance : public ::testing::Test {
  protected:
@@ -23,7 +24,7 @@ class RunningInstance : public ::testing::Test {
     window_ = WaitForWindow(first_.dwProcessId, "Karvex", 20000);
     ASSERT_NE(window_, nullptr) << "the interactive run shows its window";
     ShowWindow(window_, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return IsIconic(window_) != 0; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return IsIconic(window_) != 0; }, 5000));
   }
 
   void TearDown() override {
@@ -53,7 +54,7 @@ class RunningInstance : public ::testing::Test {
 
 TEST_F(RunningInstance, SecondInteractiveStartRestoresTheFirstAndEnds) {
   EXPECT_TRUE(RunToEnd("C:\\some\\path.txt")) << "paths on the command line are ignored";
-  EXPECT_TRUE(WaitUntil([&] { return IsIconic(window_) == 0; }, 5000))
+  EXPECT_TRUE(WaitFor([&] { return IsIconic(window_) == 0; }, 5000))
       << "the running window is restored from minimised";
   EXPECT_TRUE(IsWindowVisible(window_));
 }

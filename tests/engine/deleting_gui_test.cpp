@@ -12,9 +12,10 @@
 #include "engine/deleting.h"
 #include "engine/engine_ids.h"
 #include "engine/shred_support.h"
-#include "framework/gui_support.h"
 #include "lang/english_texts.h"
 #include "lang/text_store.h"
+#include "support/screenshot.h"
+#include "support/window_search.h"
 #include "ui/prompt_ids.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "engine/overwrite_plan.h"
 #include "engine/prepare.h"
 #include "engine/shred_support.h"
+#include "support/wine_paths.h"
 #include "lang/english_texts.h"
 #include "lang/text_store.h"
 
@@ -393,7 +394,7 @@ TEST_F(ShredTest, AFailedWriteIsReportedAndTheFileKeepsItsNameAndLength) {
 // cannot reach the link itself (every handle and every rename or removal by
 // name acts on the target), so there each link must stay and be reported.
 TEST_F(ShredTest, LinksAreRemovedOrReportedButNeverFollowed) {
-  const std::string base = kxtest::UnixToWine(KX_ENGINE_LINK_DIR);
+  const std::string base = kxtest::WinePath(KX_ENGINE_LINK_DIR);
   const std::string keep = ReadBytes(base + "\\outside\\keep.txt");
   const std::string deep = ReadBytes(base + "\\outside\\deep\\deep.txt");
   ASSERT_EQ(keep, "keep me\n");

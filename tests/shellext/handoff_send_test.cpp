@@ -11,6 +11,7 @@
 #include "shellext/ext_test_support.h"
 #include "shellext/handoff_block.h"
 #include "shellext/handoff_send.h"
+#include "support/window_search.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ class SendHandOffTest : public ::testing::Test {
     SetEnvironmentVariableA("KX_RECEIVER_KEEP", nullptr);
   }
   bool Report(std::string& text, DWORD timeoutMs) {
-    return kxtest::WaitUntil([&] { return kxtest::ReadFileText(report_, text); }, timeoutMs);
+    return kxtest::WaitFor([&] { return kxtest::ReadFileText(report_, text); }, timeoutMs);
   }
 
   kxtest::ScratchFolder scratch_;

@@ -13,6 +13,7 @@
 #include "framework/com.h"
 #include "shellext/drop_data_object.h"
 #include "shellext/ext_test_support.h"
+#include "support/window_search.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ class Extension : public ::testing::Test {
 
   // The report of the receiver, waiting up to timeoutMs for it.
   bool Report(std::string& text, DWORD timeoutMs = 15000) {
-    return kxtest::WaitUntil([&] { return kxtest::ReadFileText(report_, text); }, timeoutMs);
+    return kxtest::WaitFor([&] { return kxtest::ReadFileText(report_, text); }, timeoutMs);
   }
 
   kx::ComScope com_;
@@ -500,7 +501,7 @@ TEST(ExtensionEndToEnd, PickedCommandLetsTheProgramConfirmAndDelete) {
   EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
 
   HWND confirm = nullptr;
-  ASSERT_TRUE(kxtest::WaitUntil(
+  ASSERT_TRUE(kxtest::WaitFor(
       [&] { return (confirm = FindWindowA(nullptr, "Confirm Delete - Karvex")) != nullptr; },
       20000));
   DWORD processId = 0;
@@ -511,7 +512,7 @@ TEST(ExtensionEndToEnd, PickedCommandLetsTheProgramConfirmAndDelete) {
   EXPECT_NE(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
   PostMessageA(confirm, WM_COMMAND, IDOK, 0);
 
-  EXPECT_TRUE(kxtest::WaitUntil(
+  EXPECT_TRUE(kxtest::WaitFor(
       [&] {
         return GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES &&
                GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES;

@@ -17,12 +17,13 @@
 #include "app/settings_store.h"
 #include "engine/delete_job.h"
 #include "cmenu/cmenu_ids.h"
-#include "framework/gui_support.h"
-#include "support/process_helpers.h"
 #include "lang/english_texts.h"
 #include "lang/lang_file_list.h"
 #include "lang/lang_ids.h"
 #include "lang/text_store.h"
+#include "support/screenshot.h"
+#include "support/wine_paths.h"
+#include "support/window_search.h"
 #include "ui/main_dlg.h"
 #include "ui/ui_ids.h"
 
@@ -79,41 +80,7 @@ bool SaveVisiblePart(HWND hwnd, const char* name) {
   RECT r{}, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   GetWindowRect(hwnd, &r);
   if (!IntersectRect(&r, &r, &screen)) return false;
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  HDC dc = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(dc);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB};
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, w, h, dc, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  const int stride = (w * 3 + 3) & ~3;
-  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
-  for (int y = 0; y < h; ++y) {
-    const auto* row = static_cast<const uint8_t*>(bits) + static_cast<size_t>(y) * stride;
-    for (int x = 0; x < w; ++x) {
-      uint8_t* px = &rgb[(static_cast<size_t>(y) * w + x) * 3];
-      px[0] = row[x * 3 + 2];
-      px[1] = row[x * 3 + 1];
-      px[2] = row[x * 3];
-    }
-  }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, dc);
-  std::string path = kxtest::WinePath(KX_SCREENSHOT_DIR);
-  CreateDirectoryA(path.c_str(), nullptr);
-  path += std::string("\\") + name + ".png";
-  const auto png = kxtest::detail::EncodePng(w, h, rgb);
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = WriteFile(file, png.data(), static_cast<DWORD>(png.size()), &written, nullptr) != FALSE;
-  CloseHandle(file);
-  return ok;
+  return kxtest::SaveScreenArea(r, name);
 }
 
 LPARAM Centre(const RECT& r) { return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
@@ -548,15 +515,6 @@ TEST_F(MainWindow, ActivationMessageRestoresAMinimisedWindow) {
   EXPECT_TRUE(IsWindowVisible(hwnd_));
 }
 
-// The file dialog's file-name box, in either layout of the explorer-style dialog.
-HWND FileNameBox(HWND dialog) {
-  if (HWND combo = GetDlgItem(dialog, 0x47C)) {
-    if (HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr)) return edit;
-    return combo;
-  }
-  return GetDlgItem(dialog, 0x480);
-}
-
 std::vector<std::string> PendingPaths() {
   std::vector<std::string> paths;
   for (const DeleteItem* item = TheApp().PendingList().root.firstChild; item; item = item->next)
@@ -594,7 +552,7 @@ TEST_F(MainWindow, DeleteFilesHandsEverySelectedFileToOneConfirmation) {
   ClickItem(0, 0);
   chooser = kxtest::WaitForWindow(title, 5000);
   ASSERT_TRUE(chooser);
-  HWND name = FileNameBox(chooser);
+  HWND name = kxtest::FileNameBox(chooser);
   ASSERT_TRUE(name);
   SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("\"a.txt\" \"b c.txt\""));
   PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));

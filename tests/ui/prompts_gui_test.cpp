@@ -8,10 +8,11 @@
 #include <thread>
 
 #include "engine/delete_job.h"
-#include "framework/gui_support.h"
 #include "framework/module.h"
 #include "lang/english_texts.h"
 #include "lang/text_store.h"
+#include "support/screenshot.h"
+#include "support/window_search.h"
 #include "ui/prompt_ids.h"
 #include "ui/prompts.h"
 

@@ -1,76 +1,15 @@
 #pragma once
-// Helpers for tests that drive real windows of their own process from another
-// thread: finding a window, waiting for a condition, reading texts, saving a
-// picture of a window as PNG into KX_SCREENSHOT_DIR.
+// Pictures of windows as PNG files in KX_SCREENSHOT_DIR, to be looked at.
 #include <windows.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "support/wine_paths.h"
+
 namespace kxtest {
-
-// Polls until the condition holds or the time is up; answers the condition.
-inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-}
-
-inline std::string WindowText(HWND hwnd) {
-  char text[1024] = "";
-  // WM_GETTEXT instead of GetWindowText: the latter does not ask windows of
-  // the process that belong to other threads for controls' texts reliably.
-  SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
-                      SMTO_ABORTIFHUNG, 2000, nullptr);
-  return text;
-}
-
-inline std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-
-namespace detail {
-struct CaptionSearch {
-  std::string caption;
-  std::vector<HWND> found;
-};
-inline BOOL CALLBACK CollectByCaption(HWND hwnd, LPARAM lp) {
-  auto* s = reinterpret_cast<CaptionSearch*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == GetCurrentProcessId() && IsWindowVisible(hwnd) && WindowText(hwnd) == s->caption)
-    s->found.push_back(hwnd);
-  return TRUE;
-}
-}  // namespace detail
-
-// Visible top-level windows of this process with this caption.
-inline std::vector<HWND> WindowsWithCaption(const std::string& caption) {
-  detail::CaptionSearch search{caption, {}};
-  EnumWindows(detail::CollectByCaption, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-inline HWND WaitForWindow(const std::string& caption, int timeoutMs = 10000) {
-  HWND found = nullptr;
-  WaitFor(
-      [&] {
-        auto windows = WindowsWithCaption(caption);
-        found = windows.empty() ? nullptr : windows.front();
-        return found != nullptr;
-      },
-      timeoutMs);
-  return found;
-}
-
-// Clicks a button without waiting for what the click starts (a click may open
-// a modal prompt on the window's thread).
-inline void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 namespace detail {
 
@@ -136,15 +75,10 @@ inline std::vector<uint8_t> EncodePng(int width, int height, const std::vector<u
 
 }  // namespace detail
 
-// Saves what the screen shows of the window (frame included) as
-// KX_SCREENSHOT_DIR/<name>.png. The window is brought to the top first.
-inline bool SaveScreenshot(HWND hwnd, const char* name) {
-  SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-  Sleep(300);
-  RECT r{};
-  GetWindowRect(hwnd, &r);
-  int w = r.right - r.left, h = r.bottom - r.top;
+// Saves what the screen shows inside r (screen coordinates) as
+// KX_SCREENSHOT_DIR/<name>.png.
+inline bool SaveScreenArea(const RECT& r, const char* name) {
+  const int w = r.right - r.left, h = r.bottom - r.top;
   if (w <= 0 || h <= 0) return false;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -155,7 +89,7 @@ inline bool SaveScreenshot(HWND hwnd, const char* name) {
   HGDIOBJ old = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
   GdiFlush();
-  int stride = (w * 3 + 3) & ~3;
+  const int stride = (w * 3 + 3) & ~3;
   std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
   for (int y = 0; y < h; ++y) {
     const uint8_t* row = static_cast<const uint8_t*>(bits) + static_cast<size_t>(y) * stride;
@@ -171,12 +105,10 @@ inline bool SaveScreenshot(HWND hwnd, const char* name) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
 
-  // The directory is a path of the build machine; Wine shows it under Z:.
-  std::string dir = std::string("Z:") + KX_SCREENSHOT_DIR;
-  for (char& c : dir)
-    if (c == '/') c = '\\';
-  CreateDirectoryA(dir.c_str(), nullptr);
-  std::string path = dir + "\\" + name + ".png";
+  // The directory is a path of the build machine.
+  std::string path = WinePath(KX_SCREENSHOT_DIR);
+  CreateDirectoryA(path.c_str(), nullptr);
+  path += std::string("\\") + name + ".png";
   std::vector<uint8_t> png = detail::EncodePng(w, h, rgb);
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -185,6 +117,17 @@ inline bool SaveScreenshot(HWND hwnd, const char* name) {
             written == png.size();
   CloseHandle(file);
   return ok;
+}
+
+// Saves what the screen shows of the window (frame included) as
+// KX_SCREENSHOT_DIR/<name>.png. The window is brought to the top first.
+inline bool SaveScreenshot(HWND hwnd, const char* name) {
+  SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  Sleep(300);
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return SaveScreenArea(r, name);
 }
 
 }  // namespace kxtest

@@ -1,0 +1,101 @@
+#pragma once
+// Scratch folders and the small file helpers of tests that work on real files
+// under Wine.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace kxtest {
+
+inline bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Removes a tree without ever entering a link.
+inline void RemoveTree(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        std::string name = entry.cFileName;
+        if (name != "." && name != "..") RemoveTree(path + "\\" + name);
+      } while (FindNextFileA(find, &entry));
+      FindClose(find);
+    }
+  }
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    if (!RemoveDirectoryA(path.c_str())) DeleteFileA(path.c_str());
+  } else {
+    DeleteFileA(path.c_str());
+  }
+}
+
+// A fresh folder below the temporary folder (whose path holds no blank under
+// Wine), removed with its contents when the object goes. name may hold a
+// blank.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const char* name = "kxscratch") {
+    char base[MAX_PATH + 1];
+    GetTempPathA(sizeof base, base);
+    static int counter = 0;
+    path_ = std::string(base) + name + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter);
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~ScratchFolder() { RemoveTree(path_); }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+inline bool WriteBytes(const std::string& path, const std::string& content) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = content.empty() ||
+            WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == content.size();
+}
+
+// The whole content, or "<missing>" when the file cannot be read.
+inline std::string ReadBytes(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string content;
+  char block[65536];
+  DWORD got = 0;
+  while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) content.append(block, got);
+  CloseHandle(file);
+  return content;
+}
+
+// Names in a folder that match a wildcard.
+inline std::vector<std::string> Listing(const std::string& folder, const char* pattern = "*") {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = entry.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+  return names;
+}
+
+}  // namespace kxtest
