@@ -21,6 +21,7 @@
 #include "lang/lang_file_list.h"
 #include "lang/lang_ids.h"
 #include "lang/text_store.h"
+#include "support/scratch_folder.h"
 #include "support/screenshot.h"
 #include "support/wine_paths.h"
 #include "support/window_search.h"
@@ -523,16 +524,11 @@ std::vector<std::string> PendingPaths() {
 }
 
 TEST_F(MainWindow, DeleteFilesHandsEverySelectedFileToOneConfirmation) {
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  std::string folder = std::string(temp) + "kx-mainwin-files";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  for (const char* name : {"a.txt", "b c.txt"}) {
-    HANDLE file = CreateFileA((folder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "keep", 4, &written, nullptr);
-    CloseHandle(file);
-  }
+  kxtest::ScratchFolder scratch("kx-mainwin-files");
+  const std::string& folder = scratch.Path();
+  for (const char* name : {"a.txt", "b c.txt"}) kxtest::WriteBytes(scratch / name, "keep");
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(sizeof previous, previous);
   SetCurrentDirectoryA(folder.c_str());
   DeleteJob& pending = TheApp().PendingList();
   ClearJob(pending);
@@ -571,9 +567,7 @@ TEST_F(MainWindow, DeleteFilesHandsEverySelectedFileToOneConfirmation) {
     EXPECT_NE(GetFileAttributesA((folder + "\\" + file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
   Close();
   ClearJob(pending);
-  for (const char* file : {"a.txt", "b c.txt"}) DeleteFileA((folder + "\\" + file).c_str());
-  SetCurrentDirectoryA(temp);
-  RemoveDirectoryA(folder.c_str());
+  SetCurrentDirectoryA(previous);
 }
 
 // The folder browser: a dialog of this process beside the main window.
@@ -635,10 +629,8 @@ TEST_F(MainWindow, DeleteFolderHandsTheChosenFolderToTheConfirmation) {
 // access-key and placeholder characters everywhere, references that go
 // nowhere, control characters.
 TEST_F(MainWindow, HostileLanguageFileLeavesTheWindowWhole) {
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  const std::string folder = std::string(temp) + "kx-mainwin-lang";
-  CreateDirectoryA(folder.c_str(), nullptr);
+  kxtest::ScratchFolder scratch("kx-mainwin-lang");
+  const std::string& folder = scratch.Path();
   std::string file = "[Info]\r\nName=Hostile\r\n[Menu]\r\n";
   // As long as a line may be; a longer one would be cut by the reader.
   const std::string huge(4000, 'W');
@@ -649,10 +641,7 @@ TEST_F(MainWindow, HostileLanguageFileLeavesTheWindowWhole) {
   file += "CMenuInfo=&&&&&&&&\r\n";
   file += "[Global]\r\nReady=\\t\\r\\n\r\nOK=" + huge + "\r\nCancel=%[\r\n";
   file += "[Welcome]\r\nTitle=\x81\r\nInfo=" + huge + "\r\nCMenuTip1=" + huge + "\r\n";
-  HANDLE out = CreateFileA((folder + "\\Hostile.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(out, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
-  CloseHandle(out);
+  kxtest::WriteBytes(scratch / "Hostile.ini", file);
   LangFiles().SetLangFolder(folder.c_str());
   LangFiles().GetLanguageList(true);
   LangFiles().SelectLanguage("Hostile.ini");
@@ -676,8 +665,6 @@ TEST_F(MainWindow, HostileLanguageFileLeavesTheWindowWhole) {
   EXPECT_EQ(welcome.bottom - tip.bottom, 5);
   kxtest::SaveScreenshot(hwnd_, "main-hostile-language");
   Close();
-  DeleteFileA((folder + "\\Hostile.ini").c_str());
-  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(MainWindow, CloseMessageEndsTheWindow) {
