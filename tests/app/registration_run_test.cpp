@@ -14,7 +14,6 @@
 namespace {
 
 using kxtest::DistPath;
-using kxtest::StartProcess;
 
 // The 32-bit program registers the extension of the system, in the system's
 // own registry view.
@@ -27,13 +26,7 @@ std::string ReadValue(HKEY root, const std::string& key, const char* value) {
 bool KeyExists(HKEY root, const std::string& key) { return kxtest::KeyExists(root, key, kView); }
 
 bool RunProgram(const std::string& exe, const std::string& arguments) {
-  PROCESS_INFORMATION info = {};
-  if (!StartProcess("\"" + exe + "\" " + arguments, info)) return false;
-  const bool ended = WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0;
-  if (!ended) TerminateProcess(info.hProcess, 1);
-  CloseHandle(info.hProcess);
-  CloseHandle(info.hThread);
-  return ended;
+  return kxtest::RunToEnd("\"" + exe + "\" " + arguments, 60000);
 }
 
 class ProgramFolderWithBlank : public ::testing::Test {

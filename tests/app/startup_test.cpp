@@ -39,13 +39,7 @@ class RunningInstance : public ::testing::Test {
 
   // Runs KXer.exe with the arguments and waits for it to end.
   static bool RunToEnd(const std::string& arguments) {
-    PROCESS_INFORMATION info = {};
-    if (!StartProcess("\"" + DistPath("KXer.exe") + "\" " + arguments, info)) return false;
-    const bool ended = WaitForSingleObject(info.hProcess, 20000) == WAIT_OBJECT_0;
-    if (!ended) TerminateProcess(info.hProcess, 1);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return ended;
+    return kxtest::RunToEnd("\"" + DistPath("KXer.exe") + "\" " + arguments, 20000);
   }
 
   PROCESS_INFORMATION first_ = {};

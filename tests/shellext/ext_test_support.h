@@ -20,16 +20,8 @@ constexpr char kClsidText[] = "{E181CDB0-FDFD-4C52-997D-FDF496DCC9CB}";
 // Runs a command line and answers its exit code, or -1 when it did not start
 // or did not end within a minute.
 inline int Run(const std::string& commandLine) {
-  PROCESS_INFORMATION info = {};
-  if (!StartProcess(commandLine, info)) return -1;
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(info.hProcess, 60000) != WAIT_OBJECT_0 ||
-      !GetExitCodeProcess(info.hProcess, &code)) {
-    code = static_cast<DWORD>(-1);
-  }
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  return static_cast<int>(code);
+  DWORD code = 0;
+  return RunToEnd(commandLine, 60000, &code) ? static_cast<int>(code) : -1;
 }
 
 inline int Regsvr32(const std::string& arguments) { return Run("regsvr32.exe " + arguments); }

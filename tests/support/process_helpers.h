@@ -17,4 +17,18 @@ inline bool StartProcess(const std::string& commandLine, PROCESS_INFORMATION& in
                         &startup, &info) != 0;
 }
 
+// Runs a command line and answers whether it ended within timeoutMs; one that
+// did not is ended by force, so no test leaves a program behind. The exit
+// code goes to *exitCode when the run ended.
+inline bool RunToEnd(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode = nullptr) {
+  PROCESS_INFORMATION info = {};
+  if (!StartProcess(commandLine, info)) return false;
+  bool ended = WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(info.hProcess, 1);
+  if (ended && exitCode && !GetExitCodeProcess(info.hProcess, exitCode)) ended = false;
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+  return ended;
+}
+
 }  // namespace kxtest
