@@ -32,6 +32,13 @@ RECT Window::ItemRect(int id) const {
   return r;
 }
 
+RECT RectInParent(HWND hwnd) {
+  RECT r{};
+  ::GetWindowRect(hwnd, &r);
+  ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 void Window::MoveItem(int id, const RECT& r) const {
   if (HWND item = Item(id)) {
     ::SetWindowPos(item, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,

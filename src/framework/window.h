@@ -56,6 +56,10 @@ class Window {
   HWND hwnd_ = nullptr;
 };
 
+// A window's rectangle in its parent's client coordinates, where the parent
+// places it.
+RECT RectInParent(HWND hwnd);
+
 // Runs paint(dc) between BeginPaint and EndPaint, so the update region is
 // validated even when there is nothing to paint into; a window that leaves it
 // invalid is sent WM_PAINT again and again.

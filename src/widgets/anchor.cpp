@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "framework/handle.h"
+#include "framework/window.h"
 
 namespace kx {
 namespace {
@@ -17,13 +18,6 @@ struct AnchorState {
   Anchor anchor;
   bool aligning = false;
 };
-
-RECT RectInParent(HWND hwnd) {
-  RECT r{};
-  GetWindowRect(hwnd, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
 
 RECT ReferenceRect(HWND control, const AnchorEdge& edge) {
   HWND parent = GetParent(control);

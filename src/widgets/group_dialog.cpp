@@ -32,13 +32,6 @@ SIZE ClientSize(HWND hwnd) {
   return {r.right, r.bottom};
 }
 
-RECT RectInParent(HWND hwnd) {
-  RECT r{};
-  GetWindowRect(hwnd, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 // The group's outline: rounded corners of 5 x 5 where the flag is set,
 // square elsewhere, inset by `inset` pixels.
 HRGN GroupRegion(int width, int height, const bool corners[4], int inset) {
@@ -133,11 +126,11 @@ void CMVGroupDialog::LayoutChildren() {
   if (!first) return;
   int top = INT_MAX;
   for (HWND child = first; child; child = GetWindow(child, GW_HWNDNEXT))
-    top = std::min(top, static_cast<int>(RectInParent(child).top));
+    top = std::min(top, static_cast<int>(kx::RectInParent(child).top));
   const int shift = headerHeight_ + kBodyMargin - top;
   int bottom = 0;
   for (HWND child = first; child; child = GetWindow(child, GW_HWNDNEXT)) {
-    RECT r = RectInParent(child);
+    RECT r = kx::RectInParent(child);
     if (shift != 0)
       SetWindowPos(child, nullptr, r.left, r.top + shift, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     bottom = std::max(bottom, static_cast<int>(r.bottom + shift));
@@ -193,8 +186,8 @@ void CMVGroupDialog::Restack(WPARAM gap, HWND moved) {
   GetWindowRect(hwnd_, &mine);
   GetWindowRect(previous, &theirs);
   if (mine.left == theirs.left && mine.right == theirs.right) {
-    RECT prev = RectInParent(previous);
-    RECT self = RectInParent(hwnd_);
+    RECT prev = kx::RectInParent(previous);
+    RECT self = kx::RectInParent(hwnd_);
     const int top = prev.bottom + static_cast<int>(gap);
     if (self.top != top) {
       SetWindowPos(hwnd_, nullptr, self.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -409,7 +402,7 @@ void CMVGroupListDialog::OnSized() { PlaceList(); }
 void CMVGroupListDialog::PlaceList() {
   if (!list_) return;
   const SIZE size = ClientSize(hwnd_);
-  RECT r = RectInParent(list_);
+  RECT r = kx::RectInParent(list_);
   const int width = std::max(0L, size.cx - 2L * kBodyMargin);
   SetWindowPos(list_, nullptr, kBodyMargin, r.top, width, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
   RECT client{};

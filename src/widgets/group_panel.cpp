@@ -12,13 +12,6 @@ const DLGTEMPLATE* PanelTemplate() {
   return panel.Get();
 }
 
-RECT RectInParent(HWND hwnd) {
-  RECT r{};
-  GetWindowRect(hwnd, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 constexpr int kWheelStep = 40;
 
 }  // namespace
@@ -64,7 +57,7 @@ void CMVGroupPanelDialog::AddGroup(CMVGroupDialog& group) {
     groups_.push_back(&group);
   } else {
     CMVGroupDialog& previous = *groups_.back();
-    const RECT first = RectInParent(*groups_.front());
+    const RECT first = kx::RectInParent(*groups_.front());
     groups_.push_back(&group);
     SetWindowPos(group, nullptr, first.left, taskpanel::kPanelMargin, width, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -116,7 +109,7 @@ void CMVGroupPanelDialog::ScrollTo(int position) {
   if (position == position_) return;
   position_ = position;
   if (!groups_.empty()) {
-    RECT first = RectInParent(*groups_.front());
+    RECT first = kx::RectInParent(*groups_.front());
     SetWindowPos(*groups_.front(), nullptr, first.left, taskpanel::kPanelMargin - position_, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }

@@ -87,6 +87,15 @@ inline HWND WaitForWindow(const std::string& caption, int timeoutMs = 10000) {
   return WaitForWindow(GetCurrentProcessId(), caption.c_str(), timeoutMs);
 }
 
+// Where a window sits in its parent's client area. Measured here rather than
+// with the framework's helper, which the layout code under test uses itself.
+inline RECT InParent(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 // Clicks a button without waiting for what the click starts (a click may open
 // a modal prompt on the window's thread).
 inline void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "support/window_search.h"
 #include "widgets/anchor.h"
 
 namespace {
@@ -16,12 +17,7 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-RECT InParent(HWND hwnd) {
-  RECT r{};
-  GetWindowRect(hwnd, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
+using kxtest::InParent;
 
 class Anchors : public ::testing::Test {
  protected:

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "support/window_search.h"
 #include "widgets/group_dialog.h"
 #include "widgets/group_panel.h"
 
@@ -30,12 +31,7 @@ void Pump() {
   }
 }
 
-RECT InParent(HWND hwnd) {
-  RECT r{};
-  GetWindowRect(hwnd, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
+using kxtest::InParent;
 
 LPARAM Point(int x, int y) { return MAKELPARAM(x, y); }
 
