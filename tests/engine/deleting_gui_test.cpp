@@ -217,8 +217,16 @@ TEST_F(DeletingTest, CancelAsksFromButtonEscapeAndCloseBoxNoKeepsThePauseYesStop
 
 TEST_F(DeletingTest, TwoJobsAtOnceShowTwoProgressWindows) {
   std::string first = dir_ / "first.bin", second = dir_ / "second.bin";
-  ASSERT_TRUE(MakeZeroFile(first, kBigFile));
-  ASSERT_TRUE(MakeZeroFile(second, kBigFile));
+  ASSERT_TRUE(MakeZeroFile(first, 4096));
+  ASSERT_TRUE(MakeZeroFile(second, 4096));
+  // Held without sharing, each file stops its job at the error prompt, so
+  // both jobs are certainly running at the same moment.
+  HANDLE locks[2];
+  for (int i = 0; i < 2; ++i) {
+    locks[i] = CreateFileA((i ? second : first).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    ASSERT_NE(locks[i], INVALID_HANDLE_VALUE);
+  }
   HWND mainWindow = CreateWindowExA(0, "STATIC", "main", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                     nullptr, nullptr);
   {
@@ -230,14 +238,19 @@ TEST_F(DeletingTest, TwoJobsAtOnceShowTwoProgressWindows) {
     pending.Add(second);
     EXPECT_TRUE(StartWorker(pending.job, mainWindow));
   }
-  std::vector<HWND> windows;
-  EXPECT_TRUE(kxtest::WaitFor([&] {
-    windows = kxtest::WindowsWithCaption(kRunning);
-    return windows.size() == 2;
-  }));
+  std::vector<HWND> windows, prompts;
+  EXPECT_TRUE(kxtest::WaitFor(
+      [&] {
+        windows = kxtest::WindowsWithCaption(kRunning);
+        prompts = kxtest::WindowsWithCaption(kErrorCaption);
+        return windows.size() == 2 && prompts.size() == 2;
+      },
+      30000));
   ASSERT_EQ(windows.size(), 2u);
   EXPECT_NE(GetWindowThreadProcessId(windows[0], nullptr),
             GetWindowThreadProcessId(windows[1], nullptr));
+  for (HANDLE lock : locks) CloseHandle(lock);
+  for (HWND prompt : prompts) PostMessageA(prompt, WM_COMMAND, kAnswerTryAgain, 0);
   EXPECT_TRUE(kxtest::WaitFor(
       [&] { return !kxtest::Exists(first) && !kxtest::Exists(second) &&
                    kxtest::WindowsWithCaption(kRunning).empty(); },

@@ -13,7 +13,7 @@
 namespace kxtest {
 
 // Polls until the condition holds or the time is up; answers the condition.
-inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000) {
+inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     if (condition()) return true;
@@ -71,7 +71,7 @@ inline std::vector<HWND> WindowsWithCaption(const std::string& caption) {
 }
 
 // The first of those windows, waiting up to timeoutMs for one to appear.
-inline HWND WaitForWindow(DWORD processId, const char* caption, int timeoutMs = 10000) {
+inline HWND WaitForWindow(DWORD processId, const char* caption, int timeoutMs = 20000) {
   HWND found = nullptr;
   WaitFor(
       [&] {
@@ -83,7 +83,7 @@ inline HWND WaitForWindow(DWORD processId, const char* caption, int timeoutMs = 
   return found;
 }
 
-inline HWND WaitForWindow(const std::string& caption, int timeoutMs = 10000) {
+inline HWND WaitForWindow(const std::string& caption, int timeoutMs = 20000) {
   return WaitForWindow(GetCurrentProcessId(), caption.c_str(), timeoutMs);
 }
 
