@@ -294,14 +294,35 @@ HWND WaitForNewPrompt(HWND previous) {
   return found;
 }
 
-TEST_F(DeletingTest, ErrorPromptNamesTheItemHoldsTheWindowAndTryAgainRepeats) {
-  LockedFolder work(dir_);
-  ASSERT_NE(work.lock, INVALID_HANDLE_VALUE);
+// A job on a locked folder, started without a main window (so on a thread of
+// its own here) and stopped at its first error prompt. The worker is joined
+// at the latest when the test ends; a prompt still open then is cancelled.
+struct JobAtPrompt {
+  explicit JobAtPrompt(const kxtest::ScratchFolder& dir) : work(dir) {
+    if (work.lock == INVALID_HANDLE_VALUE) return;
+    pending.AddFolder(work.folder);
+    worker = std::thread([this] { StartWorker(pending.job, nullptr); });
+    prompt = WaitForNewPrompt(nullptr);
+  }
+  ~JobAtPrompt() {
+    for (HWND open : kxtest::WindowsWithCaption(kErrorCaption)) PostMessageA(open, WM_CLOSE, 0, 0);
+    Join();
+  }
+  void Join() {
+    if (worker.joinable()) worker.join();
+  }
+  LockedFolder work;
   PendingList pending;
-  pending.AddFolder(work.folder);
-  std::thread worker([&] { StartWorker(pending.job, nullptr); });
+  std::thread worker;
+  HWND prompt = nullptr;
+};
 
-  HWND prompt = WaitForNewPrompt(nullptr);
+TEST_F(DeletingTest, ErrorPromptNamesTheItemHoldsTheWindowAndTryAgainRepeats) {
+  JobAtPrompt job(dir_);
+  LockedFolder& work = job.work;
+  ASSERT_NE(work.lock, INVALID_HANDLE_VALUE);
+
+  HWND prompt = job.prompt;
   ASSERT_TRUE(prompt);
   HWND progress = GetWindow(prompt, GW_OWNER);
   EXPECT_EQ(kxtest::WindowText(progress), kRunning);
@@ -317,21 +338,19 @@ TEST_F(DeletingTest, ErrorPromptNamesTheItemHoldsTheWindowAndTryAgainRepeats) {
   // Free now: Try Again destroys it, and with it the folder.
   work.Unlock();
   kxtest::Click(again, IDC_TRY_AGAIN);
-  worker.join();
+  job.Join();
   EXPECT_FALSE(kxtest::Exists(work.folder));
   EXPECT_TRUE(IsWindowEnabled(progress) || !IsWindow(progress));
 }
 
 TEST_F(DeletingTest, SkipLeavesTheLockedItemAndItsFolderAndDestroysTheRest) {
-  LockedFolder work(dir_);
+  JobAtPrompt job(dir_);
+  LockedFolder& work = job.work;
   ASSERT_NE(work.lock, INVALID_HANDLE_VALUE);
-  PendingList pending;
-  pending.AddFolder(work.folder);
-  std::thread worker([&] { StartWorker(pending.job, nullptr); });
-  HWND prompt = WaitForNewPrompt(nullptr);
+  HWND prompt = job.prompt;
   ASSERT_TRUE(prompt);
   kxtest::Click(prompt, IDC_SKIP);
-  worker.join();
+  job.Join();
   work.Unlock();
   EXPECT_EQ(kxtest::ReadBytes(work.locked), "precious");
   EXPECT_FALSE(kxtest::Exists(work.free));
@@ -339,12 +358,10 @@ TEST_F(DeletingTest, SkipLeavesTheLockedItemAndItsFolderAndDestroysTheRest) {
 }
 
 TEST_F(DeletingTest, PausedWhileAPromptIsOpenThePromptStillAnswersAndTheJobThenHolds) {
-  LockedFolder work(dir_);
+  JobAtPrompt job(dir_);
+  LockedFolder& work = job.work;
   ASSERT_NE(work.lock, INVALID_HANDLE_VALUE);
-  PendingList pending;
-  pending.AddFolder(work.folder);
-  std::thread worker([&] { StartWorker(pending.job, nullptr); });
-  HWND prompt = WaitForNewPrompt(nullptr);
+  HWND prompt = job.prompt;
   ASSERT_TRUE(prompt);
   HWND progress = GetWindow(prompt, GW_OWNER);
   // The window is disabled for the user, but a pause may already be on its
@@ -357,23 +374,21 @@ TEST_F(DeletingTest, PausedWhileAPromptIsOpenThePromptStillAnswersAndTheJobThenH
   EXPECT_TRUE(IsWindow(progress)) << "a paused job must not run to its end";
   EXPECT_EQ(kxtest::WindowText(progress), kPaused);
   PostMessageA(progress, WM_COMMAND, MAKEWPARAM(IDC_PAUSE, BN_CLICKED), 0);
-  worker.join();
+  job.Join();
   EXPECT_FALSE(IsWindow(progress));
   work.Unlock();
   EXPECT_EQ(kxtest::ReadBytes(work.locked), "precious");
 }
 
 TEST_F(DeletingTest, CancelInTheErrorPromptEndsTheJobAndItsWindow) {
-  LockedFolder work(dir_);
+  JobAtPrompt job(dir_);
+  LockedFolder& work = job.work;
   ASSERT_NE(work.lock, INVALID_HANDLE_VALUE);
-  PendingList pending;
-  pending.AddFolder(work.folder);
-  std::thread worker([&] { StartWorker(pending.job, nullptr); });
-  HWND prompt = WaitForNewPrompt(nullptr);
+  HWND prompt = job.prompt;
   ASSERT_TRUE(prompt);
   HWND progress = GetWindow(prompt, GW_OWNER);
   PostMessageA(prompt, WM_CLOSE, 0, 0);
-  worker.join();
+  job.Join();
   EXPECT_FALSE(IsWindow(progress));
   work.Unlock();
   EXPECT_EQ(kxtest::ReadBytes(work.locked), "precious");
