@@ -4,17 +4,15 @@
 
 #include <cstring>
 
-#include "app/folder_test.h"
 #include "app/handoff_receiver.h"
-#include "app/path_utils.h"
-#include "app/settings_store.h"
-#include "app/app_ids.h"
+#include "base/path_utils.h"
+#include "base/product.h"
+#include "base/settings_store.h"
+#include "base/version_text.h"
 #include "cmenu/context_menu.h"
-#include "engine/deleting.h"
 #include "framework/module.h"
 #include "lang/english_texts.h"
 #include "lang/text_store.h"
-#include "ui/main_dlg.h"
 
 namespace {
 
@@ -34,13 +32,11 @@ CKXApp& TheApp() {
 
 CKXApp::CKXApp() {
   BuildJob(pending_);
-  ResetConfig(settings_);
   SetDefaultMenuState(menuState_);
 }
 
 CKXApp::~CKXApp() {
   ReleaseJob(pending_);
-  if (brush_) DeleteObject(brush_);
 }
 
 UINT CKXApp::ActivateMessage() {
@@ -54,7 +50,6 @@ UINT CKXApp::CloseMessage() {
 }
 
 void CKXApp::InitInstance(HINSTANCE instance) {
-  instance_ = instance;
   const char* commandLine = GetCommandLineA();
 
   const bool handOff = ReceiveHandOff(commandLine, pending_);
@@ -72,24 +67,11 @@ void CKXApp::InitInstance(HINSTANCE instance) {
   if (registration) return;
 
   if (handOff) {
-    StartDeletion(pending_, nullptr);
+    runner_.StartDeletion(pending_, nullptr);
     return;
   }
   RunInteractive();
-  WaitForWorkers();
-}
-
-void CKXApp::KeepWorker(kx::Handle worker) {
-  std::erase_if(workers_, [](const kx::Handle& thread) {
-    return WaitForSingleObject(thread.Get(), 0) == WAIT_OBJECT_0;
-  });
-  workers_.push_back(std::move(worker));
-}
-
-// Their progress windows stay open and can still be paused or cancelled.
-void CKXApp::WaitForWorkers() {
-  for (kx::Handle& worker : workers_) WaitForThread(worker.Get());
-  workers_.clear();
+  runner_.WaitForWorkers();
 }
 
 void CKXApp::ExitInstance() {
@@ -100,11 +82,7 @@ void CKXApp::ExitInstance() {
 }
 
 void CKXApp::LoadStartupState() {
-  icon_ = static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
-                                        0, 0, LR_DEFAULTSIZE | LR_SHARED));
-  if (!brush_) brush_ = CreateSolidBrush(RGB(255, 255, 255));
   ReadContextMenuState(menuState_);
-  LoadConfig(settings_);
   RegisterEnglishTexts(ReadVersionText().c_str());
   TextStore().LoadActiveLanguage();
 }
@@ -131,42 +109,11 @@ bool CKXApp::HandleRegistrationSwitches(const char* commandLine) {
   return false;
 }
 
-void CKXApp::RunInteractive() {
-  RunMainWindow(*this);
-  mainWindow_ = nullptr;
-}
+void CKXApp::RunInteractive() { RunMainWindow(*this); }
 
 void CKXApp::WinHelp() {
   char path[kMaxPathBytes + 1];
   if (!kx::ModuleFolder(nullptr, path)) return;
   if (!PathJoin(path, sizeof path, kHelpFileName)) return;
   ShellExecuteA(nullptr, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-bool CKXApp::BringToFront(HWND window) {
-  if (!IsWindow(window)) return false;
-  SetForegroundWindow(window);
-  if (GetForegroundWindow() == window) return true;
-
-  HWND foreground = GetForegroundWindow();
-  if (!IsWindow(foreground)) return false;
-  if (foreground == window) return true;
-
-  DWORD foregroundThread = GetWindowThreadProcessId(foreground, nullptr);
-  DWORD ownThread = GetWindowThreadProcessId(window, nullptr);
-  if (foregroundThread == 0 || ownThread == 0 || foregroundThread == ownThread) return true;
-
-  DWORD_PTR ignored = 0;
-  const bool responsive = SendMessageTimeoutA(foreground, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200,
-                                              &ignored) != 0;
-  AttachThreadInput(foregroundThread, ownThread, TRUE);
-  if (responsive) {
-    SetWindowPos(foreground, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOSENDCHANGING);
-    Sleep(1);
-  }
-  SetForegroundWindow(window);
-  AttachThreadInput(foregroundThread, ownThread, FALSE);
-  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-  InvalidateRect(foreground, nullptr, TRUE);
-  return true;
 }

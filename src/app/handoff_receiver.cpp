@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "app/folder_test.h"
+#include "base/folder_test.h"
 #include "framework/handle.h"
-#include "shellext/handoff_block.h"
+#include "base/handoff_block.h"
 
 namespace {
 

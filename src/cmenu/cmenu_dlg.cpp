@@ -29,11 +29,11 @@ bool CKXCMenuDlg::OnInit() {
 
 void CKXCMenuDlg::RefreshTexts() {
   SetTitleFromCommand(ID_CONTEXT_MENU);
-  SetItemText(IDC_CMENU_INFO, UiText("Info", "SetupCMenu"));
-  SetItemText(IDC_CMENU_ENABLE, UiText("Enable", "SetupCMenu"));
-  SetItemText(IDC_CMENU_CAPTION_LABEL, UiText("Info2", "SetupCMenu"));
-  SetItemText(IDOK, UiText("OK", "Global"));
-  SetItemText(IDCANCEL, UiText("Cancel", "Global"));
+  SetItemText(IDC_CMENU_INFO, LangText("Info", "SetupCMenu"));
+  SetItemText(IDC_CMENU_ENABLE, LangText("Enable", "SetupCMenu"));
+  SetItemText(IDC_CMENU_CAPTION_LABEL, LangText("Info2", "SetupCMenu"));
+  SetItemText(IDOK, LangText("OK"));
+  SetItemText(IDCANCEL, LangText("Cancel"));
 }
 
 void CKXCMenuDlg::Load() {

@@ -1,8 +1,8 @@
 #pragma once
 // CKXCMenuDlg: the panel that switches the Explorer context menu on and off
 // and sets the caption of its command.
-#include "cmenu/context_menu_state.h"
-#include "ui/rp_dlg.h"
+#include "base/context_menu_state.h"
+#include "widgets/rp_dlg.h"
 
 // The registry side of the panel; tests put a simulated registry in place of
 // the real registration, which would start regsvr32.exe or an elevated copy

@@ -1,6 +1,6 @@
 #pragma once
 // When the context-menu setup panel lets the user press OK.
-#include "cmenu/context_menu_state.h"
+#include "base/context_menu_state.h"
 
 // OK is offered only when pressing it would change something (the tick or the
 // caption differs from the stored state), never while the menu is off and

@@ -9,7 +9,7 @@
 #include "cmenu/registration_params.h"
 #include "framework/handle.h"
 #include "framework/module.h"
-#include "shellext/menu_ext_names.h"
+#include "base/menu_ext_names.h"
 
 namespace {
 

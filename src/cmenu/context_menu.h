@@ -9,7 +9,7 @@
 // 64-bit registry view first and falls back to the default view.
 #include <windows.h>
 
-#include "cmenu/context_menu_state.h"
+#include "base/context_menu_state.h"
 
 // Fills state from the registry: enabled when the class key exists, the
 // caption from CMenuCaption or "Delete By Karvex". True when the key exists.

@@ -4,7 +4,7 @@
 // that it can be checked where no elevation prompt can be shown.
 #include <cstddef>
 
-#include "cmenu/context_menu_state.h"
+#include "base/context_menu_state.h"
 
 // Room for a program path of 260 bytes in double quotes.
 constexpr size_t kQuotedPathSize = 263;

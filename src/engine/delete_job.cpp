@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/path_utils.h"
+#include "base/path_utils.h"
 #include "engine/fill_buffer.h"
 
 namespace {

@@ -5,7 +5,7 @@
 // beside it and call back into the job's host for progress and prompts.
 #include <cstdint>
 
-#include "app/config_record.h"
+#include "base/config_record.h"
 
 constexpr int kMaxPathBytes = 260;  // MAX_PATH, without the terminator
 
@@ -51,7 +51,7 @@ class JobHost {
 
 struct DeleteJob {
   DeleteItem root;          // empty path; its children are the top-level items
-  ConfigRecord settings;    // loaded afresh when the job starts running
+  ConfigRecord settings;    // given afresh when the job starts running
   JobHost* host;            // null while no progress window is attached
   bool running;             // a worker owns the job: Clear is refused
   uint8_t* fillBuffer;      // kFillBufferSize bytes during the deletion pass

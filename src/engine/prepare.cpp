@@ -5,20 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/folder_test.h"
-#include "app/path_utils.h"
-#include "disk/size_text.h"
+#include "base/folder_test.h"
+#include "base/path_utils.h"
+#include "base/size_text.h"
 #include "framework/handle.h"
 #include "lang/text_store.h"
 
 namespace {
 
 enum class Walked { Done, Unreadable, Cancelled };
-
-const char* GlobalText(const char* key) {
-  const char* text = TextStore().GetText(key, "Global");
-  return text != nullptr ? text : "";
-}
 
 bool Report(DeleteJob& job, const char* fileText, const char* folderText) {
   return job.host == nullptr || job.host->ReportProgress(job, fileText, folderText);
@@ -27,7 +22,7 @@ bool Report(DeleteJob& job, const char* fileText, const char* folderText) {
 // Without a host there is nobody to ask, and nothing may be guessed.
 int Ask(DeleteJob& job, const char* path, DWORD error) {
   if (job.host == nullptr) return kAnswerCancel;
-  return job.host->ErrorPrompt(job, GlobalText("ErrGFC"), path, error);
+  return job.host->ErrorPrompt(job, LangText("ErrGFC"), path, error);
 }
 
 void CancelJob(DeleteJob& job) {
@@ -76,7 +71,7 @@ bool ReportTotals(DeleteJob& job) {
   char countText[24];
   std::snprintf(countText, sizeof countText, "%llu", static_cast<unsigned long long>(job.fileCount));
   char label[1024];
-  FormatWithArgs(label, sizeof label, GlobalText("PrepareInfo"), sizeText, countText);
+  FormatWithArgs(label, sizeof label, LangText("PrepareInfo"), sizeText, countText);
   return Report(job, nullptr, label);
 }
 
@@ -182,7 +177,7 @@ bool Prepare(DeleteJob& job) {
   job.skipAllListErrors = job.settings.skipErrors != 0 ? 1 : 0;
   DropNestedItems(job);
   if (job.host != nullptr) job.host->SetBusy(job, true);
-  Report(job, GlobalText("Prepare"), "");
+  Report(job, LangText("Prepare"), "");
 
   DeleteItem* item = job.root.firstChild;
   while (item != nullptr) {

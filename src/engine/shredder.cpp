@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/folder_test.h"
-#include "app/path_utils.h"
+#include "base/folder_test.h"
+#include "base/path_utils.h"
 #include "engine/fill_buffer.h"
 #include "engine/overwrite_plan.h"
 #include "framework/handle.h"
@@ -32,11 +32,6 @@ auto Unredirected(F call) {
   }
   SetLastError(error);
   return result;
-}
-
-const char* GlobalText(const char* key) {
-  const char* text = TextStore().GetText(key, "Global");
-  return text ? text : "";
 }
 
 // Identifies one file on one volume, so that a path that was swapped for
@@ -124,7 +119,7 @@ bool Shredder::Report(const char* fileText, const char* folderText) {
 Shredder::Next Shredder::AfterFailure(const char* messageKey, const char* path, DWORD code) {
   if (job_.skipAllDeleteErrors) return Next::kGiveUp;
   // Without a host nobody can answer: that is a cancel.
-  int answer = job_.host ? job_.host->ErrorPrompt(job_, GlobalText(messageKey), path, code)
+  int answer = job_.host ? job_.host->ErrorPrompt(job_, LangText(messageKey), path, code)
                          : kAnswerCancel;
   switch (answer) {
     case kAnswerTryAgain:
@@ -317,7 +312,7 @@ bool Shredder::DeleteItemTree(DeleteItem& item) {
   const char* name = item.name ? item.name : "";
   std::string folderText;
   if (!isRoot && item.parent->name && item.parent->name[0] != '\0')
-    folderText = FormatWithArgs(GlobalText("InFolder"), item.parent->name);
+    folderText = FormatWithArgs(LangText("InFolder"), item.parent->name);
   const char* fileLabel = name[0] != '\0' ? name : nullptr;
   const char* folderLabel = isRoot ? nullptr : folderText.c_str();
   if (!Report(fileLabel, folderLabel)) return false;

@@ -58,4 +58,32 @@ std::string Window::TextOf(HWND hwnd) {
   return text;
 }
 
+bool BringToFront(HWND window) {
+  if (!IsWindow(window)) return false;
+  SetForegroundWindow(window);
+  if (GetForegroundWindow() == window) return true;
+
+  HWND foreground = GetForegroundWindow();
+  if (!IsWindow(foreground)) return false;
+  if (foreground == window) return true;
+
+  DWORD foregroundThread = GetWindowThreadProcessId(foreground, nullptr);
+  DWORD ownThread = GetWindowThreadProcessId(window, nullptr);
+  if (foregroundThread == 0 || ownThread == 0 || foregroundThread == ownThread) return true;
+
+  DWORD_PTR ignored = 0;
+  const bool responsive = SendMessageTimeoutA(foreground, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200,
+                                              &ignored) != 0;
+  AttachThreadInput(foregroundThread, ownThread, TRUE);
+  if (responsive) {
+    SetWindowPos(foreground, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOSENDCHANGING);
+    Sleep(1);
+  }
+  SetForegroundWindow(window);
+  AttachThreadInput(foregroundThread, ownThread, FALSE);
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  InvalidateRect(foreground, nullptr, TRUE);
+  return true;
+}
+
 }  // namespace kx

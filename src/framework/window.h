@@ -60,6 +60,10 @@ class Window {
 // places it.
 RECT RectInParent(HWND hwnd);
 
+// Forces a window of this process to the foreground, even when another
+// program's window has it. False when there is no such window.
+bool BringToFront(HWND window);
+
 // Runs paint(dc) between BeginPaint and EndPaint, so the update region is
 // validated even when there is nothing to paint into; a window that leaves it
 // invalid is sent WM_PAINT again and again.

@@ -29,8 +29,8 @@ bool CKXLangDlg::OnInit() {
 
 void CKXLangDlg::RefreshTexts() {
   SetTitleFromCommand(ID_LANGUAGE);
-  SetItemText(IDOK, UiText("OK", "Global"));
-  SetItemText(IDCANCEL, UiText("Cancel", "Global"));
+  SetItemText(IDOK, LangText("OK"));
+  SetItemText(IDCANCEL, LangText("Cancel"));
 }
 
 void CKXLangDlg::FitColumn() {

@@ -1,7 +1,7 @@
 #pragma once
 // CKXLangDlg: the panel that lists the built-in English and the language
 // files of the Lang folder and switches the whole program to the chosen one.
-#include "ui/rp_dlg.h"
+#include "widgets/rp_dlg.h"
 
 struct LangFileInfo;
 

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
+#include "base/product.h"
 #include "framework/handle.h"
 #include "framework/module.h"
 #include "lang/lang_file_parser.h"
@@ -11,7 +13,7 @@
 
 namespace {
 
-constexpr char kDefaultKeyPath[] = "Software\\Morvane\\Karvex\\Lang";
+constexpr char kLangSubkey[] = "\\Lang";
 constexpr char kActiveValue[] = "Active";
 constexpr char kInfoSection[] = "Info";
 constexpr char kInternalEnglish[] = "Internal English";
@@ -87,7 +89,7 @@ LangFileInfo* NewInternalEnglish() {
 
 CLangFileList::CLangFileList() {
   CMLVC::SetActiveLanguageWriter(&WriteActiveLanguage);
-  CopyText(keyPath_, sizeof(keyPath_), kDefaultKeyPath);
+  CopyText(keyPath_, sizeof(keyPath_), (std::string(kSettingsKeyPath) + kLangSubkey).c_str());
   char folder[MAX_PATH + 1];
   if (kx::ModuleFolder(nullptr, folder)) {
     int n = std::snprintf(langFolder_, sizeof(langFolder_), "%s\\Lang", folder);

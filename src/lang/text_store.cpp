@@ -359,6 +359,11 @@ CKX_MLVC& TextStore() {
   return *store;
 }
 
+const char* LangText(const char* key, const char* section) {
+  const char* text = TextStore().GetText(key, section);
+  return text ? text : "";
+}
+
 size_t DecodeTextEscapes(const char* text, size_t length, char* out) {
   size_t written = 0;
   for (size_t i = 0; i < length; ++i) {

@@ -153,6 +153,10 @@ class CKX_MLVC : public CMLVC {};
 // The process-wide store.
 CKX_MLVC& TextStore();
 
+// A text of the active language from the process-wide store; "" for an
+// unknown key, so that a missing translation shows as an empty text.
+const char* LangText(const char* key, const char* section = "Global");
+
 // Decodes \\ \r \n \t \" \' in place of their two characters; any other
 // backslash stays. Writes at most `length` bytes to `out` and returns the new
 // length (never longer than the input).

@@ -5,13 +5,13 @@
 
 #include <cstring>
 
+#include "base/handoff_block.h"
+#include "base/product.h"
 #include "framework/handle.h"
-#include "shellext/handoff_block.h"
 
 namespace {
 
 constexpr char kMappingPrefix[] = "KXFM";
-constexpr char kHandOffSwitch[] = "-TME";
 constexpr DWORD kPollMs = 100;
 
 }  // namespace

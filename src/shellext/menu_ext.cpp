@@ -3,14 +3,14 @@
 #include <cstring>
 #include <new>
 
-#include "app/path_utils.h"
-#include "cmenu/context_menu_state.h"
+#include "base/path_utils.h"
+#include "base/context_menu_state.h"
 #include "framework/handle.h"
 #include "framework/module.h"
 #include "shellext/drop_list.h"
-#include "shellext/handoff_block.h"
+#include "base/handoff_block.h"
 #include "shellext/handoff_send.h"
-#include "shellext/menu_ext_names.h"
+#include "base/menu_ext_names.h"
 #include "shellext/shellext_ids.h"
 
 namespace {

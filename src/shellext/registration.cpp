@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "framework/handle.h"
-#include "shellext/menu_ext_names.h"
+#include "base/menu_ext_names.h"
 
 extern "C" {
 // In oleaut32 since Vista; the headers at hand do not declare them.

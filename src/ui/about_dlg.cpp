@@ -1,6 +1,5 @@
 #include "ui/about_dlg.h"
 
-#include "app/app.h"
 #include "ui/ui_ids.h"
 #include "widgets/anchor.h"
 
@@ -43,8 +42,8 @@ bool CKXAboutDlg::OnInit() {
 void CKXAboutDlg::RefreshTexts() {
   SetTitleFromCommand(ID_ABOUT);
   SetItemText(IDC_ABOUT_NAME, "Karvex");
-  SetItemText(IDC_ABOUT_VERSION, UiText("Ver", "AboutDlg"));
-  SetItemText(IDC_ABOUT_LAW, UiText("Law", "AboutDlg"));
+  SetItemText(IDC_ABOUT_VERSION, LangText("Ver", "AboutDlg"));
+  SetItemText(IDC_ABOUT_LAW, LangText("Law", "AboutDlg"));
 }
 
 bool CKXAboutDlg::OnCommand(int id, int code, HWND control) {

@@ -2,7 +2,7 @@
 // The about panel: product name, version, maker, web address and legal
 // notice.
 #include "framework/handle.h"
-#include "ui/rp_dlg.h"
+#include "widgets/rp_dlg.h"
 
 // The maker's web site: the about panel's link and the Help group's Web
 // command open it.

@@ -8,12 +8,14 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app.h"
-#include "app/app_ids.h"
-#include "app/folder_test.h"
-#include "app/settings_store.h"
-#include "engine/deleting.h"
+#include "base/app_ids.h"
+#include "base/folder_test.h"
+#include "base/product.h"
+#include "base/settings_store.h"
 #include "framework/module.h"
+#include "framework/window.h"
+#include "ui/app_icon.h"
+#include "ui/deleting.h"
 #include "ui/main_logic.h"
 #include "ui/ui_ids.h"
 
@@ -89,11 +91,11 @@ void AddPath(const char* path, void* context) {
 
 }  // namespace
 
-CKXDlg::CKXDlg(CKXApp& app)
+CKXDlg::CKXDlg(MainWindowHost& app)
     : kx::Dialog(IDD_MAIN),
       app_(app),
       lang_(*this),
-      welcome_(*this),
+      welcome_(*this, app.MenuState()),
       cmenu_(*this, app.MenuState()),
       about_(*this),
       activateMessage_(RegisterWindowMessageA(kActivateMessageName)),
@@ -119,14 +121,9 @@ bool CKXDlg::OnInit() {
   GetWindowRect(hwnd_, &outer);
   minSize_ = {outer.right - outer.left, outer.bottom - outer.top};
 
-  HICON icon = app_.Icon();
-  if (!icon) {
-    icon = static_cast<HICON>(LoadImageA(kx::ModuleInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0,
-                                         LR_DEFAULTSIZE | LR_SHARED));
-  }
+  HICON icon = LoadAppIcon();
   Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  app_.SetMainWindow(hwnd_);
   kx::SetAppMainWindow(hwnd_);
 
   LoadCommandTable();
@@ -270,24 +267,24 @@ void CKXDlg::ShowCommandInfo(unsigned command) {
   if (command == shownCommand_) return;
   std::string text;
   if (const char* key = mainwin::CommandDescriptionKey(command)) {
-    text = UiText(key, "Menu");
+    text = LangText(key, "Menu");
     if (text.empty() && command != 0 && command != kNoCommand) text = CommandCaption(command);
   }
-  if (text.empty()) text = UiText("Ready", "Global");
+  if (text.empty()) text = LangText("Ready");
   SetStatusText(text.c_str(), false);
   shownCommand_ = command;
 }
 
 void CKXDlg::RenameCommands() {
   if (!commands_) return;
-  for (int g = 0; g < kGroupCount; ++g) SetMenuText(commands_, g, true, UiText(kGroupKeys[g], "Menu"));
-  for (const CommandKey& entry : kCommandKeys) SetMenuText(commands_, entry.command, false, UiText(entry.key, "Menu"));
+  for (int g = 0; g < kGroupCount; ++g) SetMenuText(commands_, g, true, LangText(kGroupKeys[g], "Menu"));
+  for (const CommandKey& entry : kCommandKeys) SetMenuText(commands_, entry.command, false, LangText(entry.key, "Menu"));
 }
 
 void CKXDlg::RefreshTexts() {
-  SetText(UiText("Name", "Global"));
+  SetText(LangText("Name"));
   RenameCommands();
-  SetStatusText(UiText("Ready", "Global"), true);
+  SetStatusText(LangText("Ready"), true);
   shownCommand_ = 0;  // "Ready" is what no command shows
   for (int g = 0; g < kGroupCount; ++g) {
     CMVGroupListDialog& group = groups_[g];
@@ -359,19 +356,19 @@ void CKXDlg::DeleteFiles() {
   open.lpstrFilter = "*.*\0*.*\0";
   open.lpstrFile = buffer.data();
   open.nMaxFile = static_cast<DWORD>(buffer.size() - 1);
-  open.lpstrTitle = UiText("DelFileInfo", "Menu");
+  open.lpstrTitle = LangText("DelFileInfo", "Menu");
   open.Flags = OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_NODEREFERENCELINKS;
   if (!GetOpenFileNameA(&open)) return;
   DeleteJob& pending = app_.PendingList();
   ClearJob(pending);
   mainwin::SplitOpenFileResult(buffer.data(), buffer.size(), open.nFileOffset, kMaxPathBytes, AddPath, &pending);
-  if (CountItems(pending) > 0) StartDeletion(pending, hwnd_);
+  if (CountItems(pending) > 0) app_.Runner().StartDeletion(pending, hwnd_);
 }
 
 void CKXDlg::DeleteFolder() {
   BROWSEINFOA browse{};
   browse.hwndOwner = hwnd_;
-  browse.lpszTitle = UiText("DelFolderInfo", "Menu");
+  browse.lpszTitle = LangText("DelFolderInfo", "Menu");
   browse.ulFlags = 0x741;  // file-system folders only, new style, no "new folder", links not followed
   LPITEMIDLIST item = SHBrowseForFolderA(&browse);
   if (!item) return;
@@ -380,7 +377,7 @@ void CKXDlg::DeleteFolder() {
   char path[MAX_PATH + 1] = "";
   if (SHGetPathFromIDListA(item, path) && path[0]) {
     AddTopLevelItem(pending, path, IsFolder);
-    if (CountItems(pending) > 0) StartDeletion(pending, hwnd_);
+    if (CountItems(pending) > 0) app_.Runner().StartDeletion(pending, hwnd_);
   }
   IMalloc* allocator = nullptr;
   if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
@@ -400,7 +397,7 @@ bool CKXDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   }
   if (msg == activateMessage_ && activateMessage_ != 0) {
     if (IsIconic(hwnd_)) PostMessageA(hwnd_, WM_SYSCOMMAND, SC_RESTORE, 0);
-    CKXApp::BringToFront(hwnd_);
+    kx::BringToFront(hwnd_);
     return false;
   }
   if (msg == closeMessage_ && closeMessage_ != 0) {
@@ -421,7 +418,6 @@ bool CKXDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       return false;
     case WM_DESTROY:
       SaveState();
-      app_.SetMainWindow(nullptr);
       kx::SetAppMainWindow(nullptr);
       return false;
     default:
@@ -429,7 +425,7 @@ bool CKXDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   }
 }
 
-int RunMainWindow(CKXApp& app) {
+int RunMainWindow(MainWindowHost& app) {
   CKXDlg window(app);
   return static_cast<int>(window.DoModal(nullptr));
 }

@@ -8,21 +8,36 @@
 #include <memory>
 #include <string>
 
-#include "app/window_state.h"
+#include "base/context_menu_state.h"
+#include "base/window_state.h"
 #include "cmenu/cmenu_dlg.h"
+#include "engine/delete_job.h"
 #include "framework/dialog.h"
 #include "lang/lang_dlg.h"
 #include "ui/about_dlg.h"
-#include "ui/rp_dlg.h"
 #include "ui/welcome_dlg.h"
 #include "widgets/group_dialog.h"
 #include "widgets/group_panel.h"
+#include "widgets/rp_dlg.h"
 
-class CKXApp;
+class DeletionRunner;
+
+// What the main window needs of the application, which outlives it.
+class MainWindowHost {
+ public:
+  virtual ~MainWindowHost() = default;
+  // The list that the main window fills and hands to the runner.
+  virtual DeleteJob& PendingList() = 0;
+  virtual ContextMenuState& MenuState() = 0;
+  // Starts the jobs and keeps their workers beyond the main window.
+  virtual DeletionRunner& Runner() = 0;
+  // Opens the help file.
+  virtual void WinHelp() = 0;
+};
 
 class CKXDlg : public kx::Dialog, public PanelHost {
  public:
-  explicit CKXDlg(CKXApp& app);
+  explicit CKXDlg(MainWindowHost& app);
   ~CKXDlg() override;
 
   // PanelHost
@@ -68,7 +83,7 @@ class CKXDlg : public kx::Dialog, public PanelHost {
   void DeleteFiles();
   void DeleteFolder();
 
-  CKXApp& app_;
+  MainWindowHost& app_;
   CKXLangDlg lang_;
   WindowStateRecord state_{};
   HMENU commands_ = nullptr;
@@ -86,4 +101,4 @@ class CKXDlg : public kx::Dialog, public PanelHost {
 };
 
 // Runs the main window modally; returns when it closes.
-int RunMainWindow(CKXApp& app);
+int RunMainWindow(MainWindowHost& app);

@@ -22,22 +22,6 @@ const char* CommandDescriptionKey(unsigned command) {
   }
 }
 
-void CapitaliseWords(char* text, LeadByteTest isLeadByte, ByteUpper toUpper) {
-  if (!text) return;
-  bool afterBlank = false;
-  for (size_t i = 0; text[i];) {
-    auto c = static_cast<unsigned char>(text[i]);
-    if (isLeadByte && isLeadByte(c) && text[i + 1]) {
-      afterBlank = false;
-      i += 2;
-      continue;
-    }
-    if (afterBlank && toUpper) text[i] = static_cast<char>(toUpper(c));
-    afterBlank = c == ' ';
-    ++i;
-  }
-}
-
 int TipBoxHeight(int textHeight) { return textHeight < 16 ? 26 : textHeight + 10; }
 
 PanelLayout ComputePanelLayout(const Rect& client, const Rect& taskPanel, const Rect& statusBar) {

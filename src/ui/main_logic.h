@@ -1,8 +1,7 @@
 #pragma once
-// Decisions of the main window and its panels that need no window: which text
-// describes a command, how a command caption becomes a panel title, where the
-// panels go, whether a saved window position can be used, and how the file
-// dialog's answer becomes paths.
+// Decisions of the main window that need no window: which text describes a
+// command, where the panels go, whether a saved window position can be used,
+// and how the file dialog's answer becomes paths.
 #include <cstddef>
 #include <cstdint>
 
@@ -11,14 +10,6 @@ namespace mainwin {
 // Key in section "Menu" of the status-bar description of a task-panel
 // command; null for a command without one.
 const char* CommandDescriptionKey(unsigned command);
-
-// Upper-cases every lower-case letter that directly follows a blank; the first
-// character stays. Double-byte characters are stepped over whole, so a trail
-// byte is never taken for a letter. toUpper answers the byte itself when it is
-// no lower-case letter.
-using LeadByteTest = bool (*)(unsigned char byte);
-using ByteUpper = unsigned char (*)(unsigned char byte);
-void CapitaliseWords(char* text, LeadByteTest isLeadByte, ByteUpper toUpper);
 
 // Height of the tip box for a word-wrapped text of the measured height.
 int TipBoxHeight(int textHeight);

@@ -3,18 +3,13 @@
 #include <cstring>
 #include <vector>
 
-#include "app/path_utils.h"
+#include "base/path_utils.h"
 #include "framework/module.h"
 #include "lang/text_store.h"
 #include "ui/prompt_ids.h"
 #include "ui/prompt_text.h"
 
 namespace {
-
-const char* LangText(const char* key, const char* section = "Global") {
-  const char* text = TextStore().GetText(key, section);
-  return text ? text : "";
-}
 
 // The name cut to one line of the width, ending in "..." when it had to be
 // cut.

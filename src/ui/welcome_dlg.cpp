@@ -1,6 +1,5 @@
 #include "ui/welcome_dlg.h"
 
-#include "app/app.h"
 #include "ui/main_logic.h"
 #include "ui/ui_ids.h"
 #include "widgets/anchor.h"
@@ -25,8 +24,9 @@ HICON LoadTipIcon() {
 // ---------------------------------------------------------------------------
 // CKXTipDlg
 
-CKXTipDlg::CKXTipDlg()
+CKXTipDlg::CKXTipDlg(const ContextMenuState& menuState)
     : kx::Dialog(IDD_TIP),
+      menuState_(menuState),
       icon_(LoadTipIcon()),
       background_(CreateSolidBrush(0xE1FFFF)),
       frame_(CreateSolidBrush(0x999999)) {}
@@ -34,7 +34,7 @@ CKXTipDlg::CKXTipDlg()
 CKXTipDlg::~CKXTipDlg() { Destroy(); }
 
 void CKXTipDlg::FetchText() {
-  text_ = UiText(TheApp().MenuState().enabled ? "CMenuTip2" : "CMenuTip1", "Welcome");
+  text_ = LangText(menuState_.enabled ? "CMenuTip2" : "CMenuTip1", "Welcome");
 }
 
 void CKXTipDlg::RefreshTip() {
@@ -80,7 +80,8 @@ bool CKXTipDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 // ---------------------------------------------------------------------------
 // CKXWelcomDlg
 
-CKXWelcomDlg::CKXWelcomDlg(PanelHost& host) : CKXRPDlg(IDD_WELCOME, host) {}
+CKXWelcomDlg::CKXWelcomDlg(PanelHost& host, const ContextMenuState& menuState)
+    : CKXRPDlg(IDD_WELCOME, host), tip_(menuState) {}
 
 bool CKXWelcomDlg::OnInit() {
   CKXRPDlg::OnInit();
@@ -106,8 +107,8 @@ void CKXWelcomDlg::LayoutTip() {
 }
 
 void CKXWelcomDlg::RefreshTexts() {
-  SetTitle(UiText("Title", "Welcome"));
-  SetItemText(IDC_WELCOME_TEXT, UiText("Info", "Welcome"));
+  SetTitle(LangText("Title", "Welcome"));
+  SetItemText(IDC_WELCOME_TEXT, LangText("Info", "Welcome"));
   tip_.ClearText();
   tip_.RefreshTip();
 }

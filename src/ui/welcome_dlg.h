@@ -5,13 +5,15 @@
 
 #include <string>
 
+#include "base/context_menu_state.h"
 #include "framework/dialog.h"
 #include "framework/handle.h"
-#include "ui/rp_dlg.h"
+#include "widgets/rp_dlg.h"
 
 class CKXTipDlg : public kx::Dialog {
  public:
-  CKXTipDlg();
+  // The tip follows menuState, which outlives the box.
+  explicit CKXTipDlg(const ContextMenuState& menuState);
   ~CKXTipDlg() override;
   // Empties the text, so that the next use fetches it for the current state
   // of the context menu.
@@ -28,6 +30,7 @@ class CKXTipDlg : public kx::Dialog {
   void FetchText();
   void Paint(HDC dc);
 
+  const ContextMenuState& menuState_;
   std::string text_;
   HICON icon_ = nullptr;  // shared, owned by the system library
   kx::GdiObject background_;
@@ -36,7 +39,7 @@ class CKXTipDlg : public kx::Dialog {
 
 class CKXWelcomDlg : public CKXRPDlg {
  public:
-  explicit CKXWelcomDlg(PanelHost& host);
+  CKXWelcomDlg(PanelHost& host, const ContextMenuState& menuState);
   void RefreshTexts() override;
   CKXTipDlg& Tip() { return tip_; }
   void LayoutTip();

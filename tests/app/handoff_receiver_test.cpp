@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/handle.h"
-#include "shellext/handoff_block.h"
+#include "base/handoff_block.h"
 
 namespace {
 

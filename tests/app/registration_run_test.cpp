@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "shellext/menu_ext_names.h"
+#include "base/menu_ext_names.h"
 #include "support/process_helpers.h"
 #include "support/registry.h"
 

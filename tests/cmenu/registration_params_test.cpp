@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/path_utils.h"
+#include "base/path_utils.h"
 #include "cmenu/registration_params.h"
 
 namespace {

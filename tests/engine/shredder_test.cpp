@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/path_utils.h"
+#include "base/path_utils.h"
 #include "engine/fill_buffer.h"
 #include "engine/overwrite_plan.h"
 #include "engine/prepare.h"

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "shellext/handoff_block.h"
+#include "base/handoff_block.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "shellext/ext_test_support.h"
-#include "shellext/handoff_block.h"
+#include "base/handoff_block.h"
 #include "shellext/handoff_send.h"
 #include "support/window_search.h"
 

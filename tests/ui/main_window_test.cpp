@@ -13,10 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/app.h"
-#include "app/settings_store.h"
-#include "engine/delete_job.h"
+#include "base/settings_store.h"
 #include "cmenu/cmenu_ids.h"
+#include "engine/delete_job.h"
 #include "lang/english_texts.h"
 #include "lang/lang_file_list.h"
 #include "lang/lang_ids.h"
@@ -25,10 +24,32 @@
 #include "support/screenshot.h"
 #include "support/wine_paths.h"
 #include "support/window_search.h"
+#include "ui/deleting.h"
 #include "ui/main_dlg.h"
 #include "ui/ui_ids.h"
 
 namespace {
+
+// What the application gives the main window, as the test's own.
+class TestApp : public MainWindowHost {
+ public:
+  TestApp() { BuildJob(pending_); }
+  ~TestApp() override { ReleaseJob(pending_); }
+  DeleteJob& PendingList() override { return pending_; }
+  ContextMenuState& MenuState() override { return menuState_; }
+  DeletionRunner& Runner() override { return runner_; }
+  void WinHelp() override {}
+
+ private:
+  DeleteJob pending_;
+  ContextMenuState menuState_{};
+  DeletionRunner runner_;
+};
+
+TestApp& TheApp() {
+  static TestApp app;
+  return app;
+}
 
 constexpr char kScratchKey[] = "Software\\Morvane\\KarvexTest-mainwin";
 constexpr char kScratchLangKey[] = "Software\\Morvane\\KarvexTest-mainwin\\Lang";

@@ -1,0 +1,57 @@
+#include "base/folder_test.h"
+
+namespace {
+
+using DisableRedirectionFn = BOOL(WINAPI*)(PVOID*);
+using RevertRedirectionFn = BOOL(WINAPI*)(PVOID);
+using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+
+template <typename Fn>
+Fn Lookup(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
+// Older systems lack these functions, so they are looked up by name, once.
+struct Redirection {
+  DisableRedirectionFn disable = nullptr;
+  RevertRedirectionFn revert = nullptr;
+  bool wow64 = false;
+};
+
+const Redirection& TheRedirection() {
+  static const Redirection redirection = [] {
+    Redirection r;
+    HMODULE kernel = GetModuleHandleA("Kernel32.dll");
+    r.disable = Lookup<DisableRedirectionFn>(kernel, "Wow64DisableWow64FsRedirection");
+    r.revert = Lookup<RevertRedirectionFn>(kernel, "Wow64RevertWow64FsRedirection");
+    BOOL wow64 = FALSE;
+    if (auto isWow64 = Lookup<IsWow64ProcessFn>(kernel, "IsWow64Process"))
+      r.wow64 = isWow64(GetCurrentProcess(), &wow64) && wow64;
+    return r;
+  }();
+  return redirection;
+}
+
+}  // namespace
+
+bool IsWow64() { return TheRedirection().wow64; }
+
+Wow64RedirectionOff::Wow64RedirectionOff() {
+  const Redirection& r = TheRedirection();
+  if (r.wow64 && r.disable && r.revert) active_ = r.disable(&old_) != FALSE;
+}
+
+Wow64RedirectionOff::~Wow64RedirectionOff() {
+  if (active_) TheRedirection().revert(old_);
+}
+
+bool IsFolder(const char* path) {
+  if (!path || !*path) return false;
+  DWORD attributes;
+  {
+    Wow64RedirectionOff redirectionOff;
+    attributes = GetFileAttributesA(path);
+  }
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}

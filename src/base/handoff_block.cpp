@@ -1,0 +1,166 @@
+#include "base/handoff_block.h"
+
+#include <cstring>
+
+#include "base/product.h"
+
+namespace {
+
+constexpr size_t kSlotSize = kHandOffMaxPath + 2;  // 261: path, NUL, and the
+                                                   // byte that tells it was longer
+constexpr size_t kMaxAnsiPath = 260;
+
+bool IsLetter(char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+
+// A "." or ".." component makes a path name something else than it shows:
+// C:\dir\.. reads as ".." in the confirmation and is the whole drive.
+bool HasDotComponent(const char* path) {
+  for (const char* start = path;; ++start) {
+    const char* end = std::strchr(start, '\\');
+    size_t length = end != nullptr ? static_cast<size_t>(end - start) : std::strlen(start);
+    if ((length == 1 && start[0] == '.') || (length == 2 && start[0] == '.' && start[1] == '.')) {
+      return true;
+    }
+    if (end == nullptr) return false;
+    start = end;
+  }
+}
+
+// C:\... or \\server\...: the only forms that do not depend on the current
+// folder or drive of the program that receives them.
+bool IsFullPath(const char* path) {
+  bool rooted = (IsLetter(path[0]) && path[1] == ':' && path[2] == '\\') ||
+                (path[0] == '\\' && path[1] == '\\' && path[2] != '\0' && path[2] != '\\');
+  return rooted && !HasDotComponent(path);
+}
+
+}  // namespace
+
+size_t HandOffCapacity(size_t count) {
+  if (count > (SIZE_MAX - 16) / kSlotSize) return 0;
+  return count * kSlotSize + 16;
+}
+
+bool BeginHandOff(HandOffWriter& writer, uint8_t* buffer, size_t capacity, int32_t cursorX,
+                  int32_t cursorY) {
+  writer = HandOffWriter{};
+  if (buffer == nullptr || capacity < kHandOffHeaderSize + 1) return false;
+  std::memset(buffer, 0, capacity);
+  HandOffHeader header{kHandOffKindPaths, 1, 0, cursorX, cursorY};
+  std::memcpy(buffer, &header, sizeof header);
+  writer.block = buffer;
+  writer.capacity = capacity;
+  writer.used = kHandOffHeaderSize;
+  return true;
+}
+
+bool AddHandOffPath(HandOffWriter& writer, const char* path) {
+  if (writer.block == nullptr || path == nullptr) return false;
+  size_t length = strnlen(path, kHandOffMaxPath + 1);
+  if (length == 0 || length > kHandOffMaxPath) return false;
+  // Room for this path, its NUL and the final empty string.
+  if (writer.capacity - writer.used < length + 2) return false;
+  std::memcpy(writer.block + writer.used, path, length);
+  writer.block[writer.used + length] = 0;
+  writer.used += length + 1;
+  ++writer.paths;
+  return true;
+}
+
+size_t FinishHandOff(const HandOffWriter& writer) {
+  if (writer.block == nullptr || writer.paths == 0) return 0;
+  writer.block[writer.used] = 0;
+  return writer.used + 1;
+}
+
+bool ReadHandOffHeader(const void* view, size_t viewSize, HandOffHeader& header) {
+  if (view == nullptr || viewSize < kHandOffHeaderSize) return false;
+  std::memcpy(&header, view, sizeof header);
+  return true;
+}
+
+size_t ReadHandOffPaths(const void* view, size_t viewSize, HandOffWideToAnsi convert,
+                        HandOffPathSink sink, void* context) {
+  HandOffHeader header;
+  if (!ReadHandOffHeader(view, viewSize, header) || sink == nullptr) return 0;
+  const auto* bytes = static_cast<const uint8_t*>(view);
+  size_t at = kHandOffHeaderSize;
+  size_t delivered = 0;
+  char path[kMaxAnsiPath + 1];
+
+  if (header.wide == 0) {
+    while (at < viewSize) {
+      const void* nul = std::memchr(bytes + at, 0, viewSize - at);
+      if (nul == nullptr) break;  // cut off by the end of the view
+      size_t length = static_cast<const uint8_t*>(nul) - (bytes + at);
+      if (length == 0) break;  // the final empty string
+      if (length <= kMaxAnsiPath) {
+        std::memcpy(path, bytes + at, length);
+        path[length] = '\0';
+        if (IsFullPath(path)) {
+          sink(path, context);
+          ++delivered;
+        }
+      }
+      at += length + 1;
+    }
+    return delivered;
+  }
+
+  // UTF-16: a path of more than 260 code units cannot become a path of at
+  // most 260 bytes, so longer ones are skipped without converting them.
+  char16_t units[kMaxAnsiPath + 1];
+  while (viewSize - at >= 2) {
+    size_t length = 0;
+    bool terminated = false;
+    bool tooLong = false;
+    for (size_t pos = at; viewSize - pos >= 2; pos += 2, ++length) {
+      char16_t unit = static_cast<char16_t>(bytes[pos] | (bytes[pos + 1] << 8));
+      if (unit == 0) {
+        terminated = true;
+        break;
+      }
+      if (length < kMaxAnsiPath) {
+        units[length] = unit;
+      } else {
+        tooLong = true;
+      }
+    }
+    if (!terminated || length == 0) break;
+    if (!tooLong && convert != nullptr && convert(units, length, path, sizeof path)) {
+      path[kMaxAnsiPath] = '\0';
+      if (path[0] != '\0' && strlen(path) <= kMaxAnsiPath && IsFullPath(path)) {
+        sink(path, context);
+        ++delivered;
+      }
+    }
+    at += (length + 1) * 2;
+  }
+  return delivered;
+}
+
+const char* FindHandOffName(const char* text, char* name, size_t nameSize) {
+  if (name != nullptr && nameSize > 0) name[0] = '\0';
+  if (text == nullptr) return nullptr;
+  constexpr size_t kSwitchLength = sizeof kHandOffSwitch - 1;
+  for (const char* p = text; *p != '\0'; ++p) {
+    size_t i = 0;
+    while (i < kSwitchLength && p[i] != '\0') {
+      char c = p[i];
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      if (c != kHandOffSwitch[i]) break;
+      ++i;
+    }
+    if (i < kSwitchLength) continue;
+    const char* rest = p + kSwitchLength;
+    const char* blank = std::strchr(rest, ' ');
+    size_t length = (blank == nullptr || blank == rest) ? std::strlen(rest)
+                                                        : static_cast<size_t>(blank - rest);
+    if (name != nullptr && length < nameSize) {
+      std::memcpy(name, rest, length);
+      name[length] = '\0';
+    }
+    return rest;
+  }
+  return nullptr;
+}

@@ -1,0 +1,181 @@
+#include "base/handoff_block.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Read(const void* view, size_t size, HandOffWideToAnsi convert = nullptr) {
+  std::vector<std::string> paths;
+  ReadHandOffPaths(view, size, convert,
+                   [](const char* path, void* context) {
+                     static_cast<std::vector<std::string>*>(context)->emplace_back(path);
+                   },
+                   &paths);
+  return paths;
+}
+
+// Enough for the tests: ASCII only, anything else cannot be converted.
+bool AsciiOnly(const char16_t* text, size_t units, char* out, size_t outSize) {
+  if (units + 1 > outSize) return false;
+  for (size_t i = 0; i < units; ++i) {
+    if (text[i] >= 0x80) return false;
+    out[i] = static_cast<char>(text[i]);
+  }
+  out[units] = '\0';
+  return true;
+}
+
+std::vector<uint8_t> Header(uint16_t kind, uint8_t wide) {
+  std::vector<uint8_t> block(kHandOffHeaderSize, 0);
+  block[0] = static_cast<uint8_t>(kind);
+  block[2] = 1;
+  block[3] = wide;
+  return block;
+}
+
+void AppendWide(std::vector<uint8_t>& block, const std::u16string& text) {
+  for (char16_t unit : text) {
+    block.push_back(static_cast<uint8_t>(unit & 0xFF));
+    block.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+  block.push_back(0);
+  block.push_back(0);
+}
+
+TEST(HandOffWriter, TwoPathsMakeThe29ByteBlockThatTheReaderReadsBack) {
+  std::vector<uint8_t> buffer(HandOffCapacity(2), 0xCC);
+  HandOffWriter writer;
+  ASSERT_TRUE(BeginHandOff(writer, buffer.data(), buffer.size(), 640, -3));
+  EXPECT_TRUE(AddHandOffPath(writer, "C:\\a.txt"));
+  EXPECT_TRUE(AddHandOffPath(writer, "C:\\dir"));
+  size_t size = FinishHandOff(writer);
+  ASSERT_EQ(size, 29u);
+
+  const uint8_t expected[] = {2, 0, 1, 0, 0x80, 2, 0, 0, 0xFD, 0xFF, 0xFF, 0xFF,
+                              'C', ':', '\\', 'a', '.', 't', 'x', 't', 0,
+                              'C', ':', '\\', 'd', 'i', 'r', 0, 0};
+  ASSERT_EQ(sizeof expected, 29u);
+  EXPECT_EQ(std::memcmp(buffer.data(), expected, 29), 0);
+
+  HandOffHeader header;
+  ASSERT_TRUE(ReadHandOffHeader(buffer.data(), size, header));
+  EXPECT_EQ(header.kind, kHandOffKindPaths);
+  EXPECT_EQ(header.pending, 1);
+  EXPECT_EQ(header.wide, 0);
+  EXPECT_EQ(Read(buffer.data(), size), (std::vector<std::string>{"C:\\a.txt", "C:\\dir"}));
+}
+
+TEST(HandOffWriter, APathTooLongToCarryIsPassedOverNeverCut) {
+  // A shortened path could name some other item, which would then be destroyed.
+  std::string longPath = "C:\\" + std::string(297, 'p');  // 300 characters
+  std::string limit = "C:\\" + std::string(256, 'q');     // 259: still fits
+  std::vector<uint8_t> buffer(HandOffCapacity(3));
+  HandOffWriter writer;
+  ASSERT_TRUE(BeginHandOff(writer, buffer.data(), buffer.size(), 0, 0));
+  EXPECT_FALSE(AddHandOffPath(writer, longPath.c_str()));
+  EXPECT_FALSE(AddHandOffPath(writer, ""));
+  EXPECT_TRUE(AddHandOffPath(writer, limit.c_str()));
+  EXPECT_FALSE(AddHandOffPath(writer, (limit + "r").c_str()));
+  size_t size = FinishHandOff(writer);
+  EXPECT_EQ(size, 12u + 260u + 1u);
+  EXPECT_EQ(Read(buffer.data(), size), (std::vector<std::string>{limit}));
+}
+
+TEST(HandOffWriter, NeverWritesPastItsBufferAndSendsNothingWithoutAPath) {
+  std::vector<uint8_t> buffer(12 + 7 + 1 + 4, 0xCC);
+  HandOffWriter writer;
+  ASSERT_TRUE(BeginHandOff(writer, buffer.data(), 12 + 7 + 1, 0, 0));
+  EXPECT_EQ(FinishHandOff(writer), 0u);
+  EXPECT_FALSE(AddHandOffPath(writer, "C:\\abcd"));  // 7 + NUL + final NUL > room
+  EXPECT_TRUE(AddHandOffPath(writer, "C:\\abc"));
+  EXPECT_EQ(FinishHandOff(writer), 12u + 6u + 1u + 1u);
+  for (size_t i = 20; i < buffer.size(); ++i) EXPECT_EQ(buffer[i], 0xCC) << i;
+  EXPECT_FALSE(BeginHandOff(writer, buffer.data(), 12, 0, 0));
+  EXPECT_EQ(HandOffCapacity(SIZE_MAX / 2), 0u);
+}
+
+TEST(HandOffReader, StopsAtTheEndOfTheViewWhateverTheBlockSays) {
+  std::vector<uint8_t> block = Header(2, 0);
+  HandOffHeader header;
+  EXPECT_FALSE(ReadHandOffHeader(block.data(), 11, header));
+  EXPECT_TRUE(Read(block.data(), 11).empty());
+  EXPECT_TRUE(Read(block.data(), 12).empty());
+
+  // Paths up to the last byte without the final empty string: all read.
+  const char tail[] = "C:\\one\0D:\\two";  // the array's NUL ends the second
+  block.insert(block.end(), tail, tail + sizeof tail);
+  EXPECT_EQ(Read(block.data(), block.size()), (std::vector<std::string>{"C:\\one", "D:\\two"}));
+  // A last path that the view cuts off before its NUL is not a path: it may be
+  // the beginning of a longer one.
+  EXPECT_EQ(Read(block.data(), block.size() - 1), (std::vector<std::string>{"C:\\one"}));
+}
+
+TEST(HandOffReader, PassesOverPathsThatAreTooLongOrNotPlainFullPaths) {
+  std::vector<uint8_t> block = Header(2, 0);
+  for (std::string path : {"C:\\" + std::string(258, 'z'), std::string("relative\\x"),
+                           std::string("C:drive-relative"), std::string("\\rooted"),
+                           std::string("C:\\dir\\.."), std::string("C:\\.\\x"),
+                           std::string("\\\\server\\share\\f"), std::string("e:\\ok..\\.x")}) {
+    block.insert(block.end(), path.begin(), path.end());
+    block.push_back(0);
+  }
+  block.push_back(0);
+  EXPECT_EQ(Read(block.data(), block.size()),
+            (std::vector<std::string>{"\\\\server\\share\\f", "e:\\ok..\\.x"}));
+}
+
+TEST(HandOffReader, WidePathsAreConvertedAndUnconvertibleOnesPassedOver) {
+  std::vector<uint8_t> block = Header(2, 1);
+  AppendWide(block, u"C:\\wide.txt");
+  AppendWide(block, u"C:\\caf\u00e9");  // the converter cannot represent it
+  AppendWide(block, u"D:\\" + std::u16string(300, u'w'));
+  AppendWide(block, u"\\\\srv\\s");
+  block.push_back(0);
+  block.push_back(0);
+  EXPECT_EQ(Read(block.data(), block.size(), AsciiOnly),
+            (std::vector<std::string>{"C:\\wide.txt", "\\\\srv\\s"}));
+  EXPECT_TRUE(Read(block.data(), block.size(), nullptr).empty());
+  // Cut in the middle of a code unit, or before the NUL of the last path.
+  std::vector<uint8_t> cut = Header(2, 1);
+  AppendWide(cut, u"C:\\a");
+  AppendWide(cut, u"C:\\bb");
+  EXPECT_EQ(Read(cut.data(), cut.size() - 1, AsciiOnly), (std::vector<std::string>{"C:\\a"}));
+  EXPECT_EQ(Read(cut.data(), cut.size() - 2, AsciiOnly), (std::vector<std::string>{"C:\\a"}));
+}
+
+TEST(HandOffCommandLine, SwitchInAnyCaseAndTheNameInItsOwnCase) {
+  char name[kHandOffNameSize];
+  EXPECT_NE(FindHandOffName("C:\\KXer.exe -tmeKXFMab-Cd", name, sizeof name), nullptr);
+  EXPECT_STREQ(name, "KXFMab-Cd");
+  FindHandOffName("KXer.exe -TMEKXFM1 /other arg", name, sizeof name);
+  EXPECT_STREQ(name, "KXFM1");
+  // A blank right behind the switch: the rest of the line is the name.
+  FindHandOffName("KXer.exe -TME KXFM2 x", name, sizeof name);
+  EXPECT_STREQ(name, " KXFM2 x");
+  EXPECT_EQ(FindHandOffName("KXer.exe /REGCM", name, sizeof name), nullptr);
+  EXPECT_STREQ(name, "");
+  EXPECT_EQ(FindHandOffName(nullptr, name, sizeof name), nullptr);
+}
+
+TEST(HandOffCommandLine, EachSwitchCanBeTriedInTurnAndLongNamesAreNotCut) {
+  // A program folder that happens to contain the switch comes first.
+  const char line[] = "C:\\x-tmedina\\KXer.exe -TMEKXFMreal";
+  char name[kHandOffNameSize];
+  const char* next = FindHandOffName(line, name, sizeof name);
+  ASSERT_NE(next, nullptr);
+  EXPECT_STREQ(name, "dina\\KXer.exe");
+  next = FindHandOffName(next, name, sizeof name);
+  ASSERT_NE(next, nullptr);
+  EXPECT_STREQ(name, "KXFMreal");
+  EXPECT_EQ(FindHandOffName(next, name, sizeof name), nullptr);
+
+  char small[5];
+  FindHandOffName("-TMEKXFMxyz", small, sizeof small);
+  EXPECT_STREQ(small, "");
+}
+
+}  // namespace
