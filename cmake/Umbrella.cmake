@@ -43,6 +43,11 @@ add_test(NAME wine.stop COMMAND ${CMAKE_BINARY_DIR}/wine-fixture stop)
 set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
 
+# No folder includes a header of a folder above it, and the check itself
+# refuses what it must.
+add_test(NAME layers.includes COMMAND ${CMAKE_SOURCE_DIR}/tools/check-layers ${CMAKE_SOURCE_DIR})
+add_test(NAME layers.check COMMAND ${CMAKE_SOURCE_DIR}/tests/layers/check_layers_test)
+
 set(include_file ${CMAKE_BINARY_DIR}/FlavorTests.cmake)
 file(WRITE ${include_file} "")
 foreach(flavor native win32 win64)

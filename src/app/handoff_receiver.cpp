@@ -4,33 +4,12 @@
 
 #include <cstring>
 
+#include "base/ansi_text.h"
 #include "base/folder_test.h"
-#include "framework/handle.h"
 #include "base/handoff_block.h"
+#include "framework/handle.h"
 
 namespace {
-
-// Exact conversion only: a character replaced by a default or a look-alike
-// would make the path name some other item.
-bool WideToAnsi(const char16_t* text, size_t units, char* out, size_t outSize) {
-  if (units == 0 || units > 0x7FFFFFFF || outSize < 2) return false;
-  const auto* wide = reinterpret_cast<const wchar_t*>(text);
-  int length = static_cast<int>(units);
-  int room = static_cast<int>(outSize - 1);
-  BOOL usedDefault = FALSE;
-  int written = WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, wide, length, out, room,
-                                    nullptr, &usedDefault);
-  if (written <= 0 && (GetLastError() == ERROR_INVALID_FLAGS ||
-                       GetLastError() == ERROR_INVALID_PARAMETER)) {
-    // A UTF-8 code page represents every character and takes neither of those.
-    usedDefault = FALSE;
-    written = WideCharToMultiByte(CP_THREAD_ACP, WC_ERR_INVALID_CHARS, wide, length, out, room,
-                                  nullptr, nullptr);
-  }
-  if (written <= 0 || usedDefault) return false;
-  out[written] = '\0';
-  return std::strlen(out) == static_cast<size_t>(written);
-}
 
 void AddPath(const char* path, void* context) {
   AddTopLevelItem(*static_cast<DeleteJob*>(context), path, IsFolder);
@@ -74,6 +53,6 @@ bool ReceiveHandOff(const char* commandLine, DeleteJob& job) {
     for (int i = 0; i < 4; ++i) bytes[i] = 0;
     return false;
   }
-  ReadHandOffPaths(view.Get(), size, WideToAnsi, AddPath, &job);
+  ReadHandOffPaths(view.Get(), size, WideToAnsiExact, AddPath, &job);
   return true;
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/product.h"
+#include "base/string_list.h"
 
 namespace {
 
@@ -89,53 +90,32 @@ size_t ReadHandOffPaths(const void* view, size_t viewSize, HandOffWideToAnsi con
   char path[kMaxAnsiPath + 1];
 
   if (header.wide == 0) {
-    while (at < viewSize) {
-      const void* nul = std::memchr(bytes + at, 0, viewSize - at);
-      if (nul == nullptr) break;  // cut off by the end of the view
-      size_t length = static_cast<const uint8_t*>(nul) - (bytes + at);
-      if (length == 0) break;  // the final empty string
-      if (length <= kMaxAnsiPath) {
-        std::memcpy(path, bytes + at, length);
-        path[length] = '\0';
-        if (IsFullPath(path)) {
-          sink(path, context);
-          ++delivered;
-        }
+    ForEachListedString(bytes, viewSize, at, false, [&](size_t offset, size_t length) {
+      if (length > kMaxAnsiPath) return;
+      std::memcpy(path, bytes + offset, length);
+      path[length] = '\0';
+      if (IsFullPath(path)) {
+        sink(path, context);
+        ++delivered;
       }
-      at += length + 1;
-    }
+    });
     return delivered;
   }
 
   // UTF-16: a path of more than 260 code units cannot become a path of at
   // most 260 bytes, so longer ones are skipped without converting them.
-  char16_t units[kMaxAnsiPath + 1];
-  while (viewSize - at >= 2) {
-    size_t length = 0;
-    bool terminated = false;
-    bool tooLong = false;
-    for (size_t pos = at; viewSize - pos >= 2; pos += 2, ++length) {
-      char16_t unit = static_cast<char16_t>(bytes[pos] | (bytes[pos + 1] << 8));
-      if (unit == 0) {
-        terminated = true;
-        break;
-      }
-      if (length < kMaxAnsiPath) {
-        units[length] = unit;
-      } else {
-        tooLong = true;
-      }
+  ForEachListedString(bytes, viewSize, at, true, [&](size_t offset, size_t length) {
+    if (length > kMaxAnsiPath || convert == nullptr) return;
+    char16_t units[kMaxAnsiPath];
+    for (size_t i = 0; i < length; ++i)
+      units[i] = static_cast<char16_t>(bytes[offset + 2 * i] | (bytes[offset + 2 * i + 1] << 8));
+    if (!convert(units, length, path, sizeof path)) return;
+    path[kMaxAnsiPath] = '\0';
+    if (path[0] != '\0' && strlen(path) <= kMaxAnsiPath && IsFullPath(path)) {
+      sink(path, context);
+      ++delivered;
     }
-    if (!terminated || length == 0) break;
-    if (!tooLong && convert != nullptr && convert(units, length, path, sizeof path)) {
-      path[kMaxAnsiPath] = '\0';
-      if (path[0] != '\0' && strlen(path) <= kMaxAnsiPath && IsFullPath(path)) {
-        sink(path, context);
-        ++delivered;
-      }
-    }
-    at += (length + 1) * 2;
-  }
+  });
   return delivered;
 }
 

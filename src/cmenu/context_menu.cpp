@@ -5,11 +5,12 @@
 #include <atomic>
 #include <cstring>
 
+#include "base/menu_ext_names.h"
+#include "base/registry_view.h"
 #include "cmenu/cmenu_panel_logic.h"
 #include "cmenu/registration_params.h"
 #include "framework/handle.h"
 #include "framework/module.h"
-#include "base/menu_ext_names.h"
 
 namespace {
 
@@ -18,28 +19,6 @@ constexpr DWORD kMaxCaptionRead = 260;
 enum : int { kUnknown = 0, kYes = 1, kNo = 2 };
 
 bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
-
-// The class key in the 64-bit view, or in the default view where that is
-// refused (32-bit Windows before the flag existed).
-LONG OpenClassKey(REGSAM access, kx::RegKey& key) {
-  LONG error = RegOpenKeyExA(HKEY_CLASSES_ROOT, kMenuExtClassKey, 0, access | KEY_WOW64_64KEY,
-                             key.Put());
-  if (error != ERROR_SUCCESS) {
-    error = RegOpenKeyExA(HKEY_CLASSES_ROOT, kMenuExtClassKey, 0, access, key.Put());
-  }
-  return error;
-}
-
-LONG CreateClassKey(kx::RegKey& key) {
-  LONG error = RegCreateKeyExA(HKEY_CLASSES_ROOT, kMenuExtClassKey, 0, nullptr,
-                               REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
-                               key.Put(), nullptr);
-  if (error != ERROR_SUCCESS) {
-    error = RegCreateKeyExA(HKEY_CLASSES_ROOT, kMenuExtClassKey, 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.Put(), nullptr);
-  }
-  return error;
-}
 
 LONG SetString(HKEY key, const char* name, const char* text) {
   return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
@@ -82,7 +61,7 @@ bool StartElevatedCopy(const ContextMenuState& state, const char* programPath, H
 bool ReadContextMenuState(ContextMenuState& state) {
   std::memset(&state, 0, sizeof state);
   kx::RegKey key;
-  if (OpenClassKey(KEY_READ, key) != ERROR_SUCCESS) {
+  if (OpenKey64OrDefault(HKEY_CLASSES_ROOT, kMenuExtClassKey, KEY_READ, key) != ERROR_SUCCESS) {
     std::strcpy(state.caption, kDefaultMenuCaption);
     return false;
   }
@@ -181,7 +160,7 @@ bool ApplyContextMenuStateAt(ContextMenuState& state, const char* programPath, H
   // Registering wipes the class key, so the values go in afterwards. They go
   // in even when regsvr32 failed, and the menu then counts as on.
   kx::RegKey key;
-  if (CreateClassKey(key) != ERROR_SUCCESS) return false;
+  if (CreateKey64OrDefault(HKEY_CLASSES_ROOT, kMenuExtClassKey, KEY_WRITE, key) != ERROR_SUCCESS) return false;
   char caption[128];
   CaptionToRegister(state.caption, caption);
   return SetString(key.Get(), kExePathValue, exePath) == ERROR_SUCCESS &&

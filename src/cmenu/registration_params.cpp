@@ -3,8 +3,8 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "base/path_utils.h"
 #include "base/menu_ext_names.h"
+#include "base/path_utils.h"
 
 namespace {
 

@@ -191,3 +191,17 @@ int64_t TotalSize(const DeleteItem& item) {
   }
   return total;
 }
+
+AfterError NextStepAfter(int answer, uint8_t& skipAll) {
+  switch (answer) {
+    case kAnswerTryAgain:
+      return AfterError::kTryAgain;
+    case kAnswerSkip:
+      return AfterError::kSkip;
+    case kAnswerSkipAll:
+      skipAll = 1;
+      return AfterError::kSkip;
+    default:
+      return AfterError::kCancel;
+  }
+}

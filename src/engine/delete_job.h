@@ -15,6 +15,13 @@ constexpr int kAnswerSkipAll = 1031;
 constexpr int kAnswerTryAgain = 1032;
 constexpr int kAnswerCancel = 2;  // IDCANCEL; any unknown answer cancels too
 
+// What a job does after the error prompt has answered: the same rule for
+// the walk and for the destruction.
+enum class AfterError { kTryAgain, kSkip, kCancel };
+// Skip All also sets skipAll, so that later errors of the pass are skipped
+// without asking; any answer but the four known ones cancels.
+AfterError NextStepAfter(int answer, uint8_t& skipAll);
+
 struct DeleteJob;
 
 struct DeleteItem {

@@ -107,13 +107,9 @@ Walked ListFolder(DeleteItem& folder) {
     // Only a drive root can be listed with nothing in it, not even "." and "..".
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return Walked::Done;
     if (job.skipAllListErrors) return Walked::Done;
-    int answer = Ask(job, folder.path, error);
-    if (answer == kAnswerTryAgain) continue;
-    if (answer == kAnswerSkip) return Walked::Done;
-    if (answer == kAnswerSkipAll) {
-      job.skipAllListErrors = 1;
-      return Walked::Done;
-    }
+    const AfterError next = NextStepAfter(Ask(job, folder.path, error), job.skipAllListErrors);
+    if (next == AfterError::kTryAgain) continue;
+    if (next == AfterError::kSkip) return Walked::Done;
     CancelJob(job);
     return Walked::Cancelled;
   }
@@ -191,12 +187,12 @@ bool Prepare(DeleteJob& job) {
       // it is left out of the job rather than destroyed blindly.
       int answer = Vanished(error) || job.skipAllListErrors ? kAnswerSkip
                                                            : Ask(job, item->path, error);
-      if (answer == kAnswerTryAgain) continue;
-      if (answer != kAnswerSkip && answer != kAnswerSkipAll) {
+      const AfterError next = NextStepAfter(answer, job.skipAllListErrors);
+      if (next == AfterError::kTryAgain) continue;
+      if (next == AfterError::kCancel) {
         CancelJob(job);
         return false;
       }
-      if (answer == kAnswerSkipAll) job.skipAllListErrors = 1;
       RemoveTopLevelItem(job, item);
       break;
     }

@@ -15,6 +15,16 @@ static_assert(kAttrDirectory == FILE_ATTRIBUTE_DIRECTORY);
 static_assert(kAttrReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
 static_assert(kAttrInvalid == INVALID_FILE_ATTRIBUTES);
 
+// Identifies one file on one volume, so that a path that was swapped for
+// something else between two opens is noticed.
+struct FileIdentity {
+  DWORD volume = 0;
+  DWORD indexHigh = 0;
+  DWORD indexLow = 0;
+  DWORD attributes = INVALID_FILE_ATTRIBUTES;
+  bool known = false;
+};
+
 namespace {
 
 // A 32-bit process on 64-bit Windows would find SysWOW64 where the user chose
@@ -34,15 +44,6 @@ auto Unredirected(F call) {
   return result;
 }
 
-// Identifies one file on one volume, so that a path that was swapped for
-// something else between two opens is noticed.
-struct FileIdentity {
-  DWORD volume = 0;
-  DWORD indexHigh = 0;
-  DWORD indexLow = 0;
-  DWORD attributes = INVALID_FILE_ATTRIBUTES;
-  bool known = false;
-};
 
 FileIdentity IdentityOf(HANDLE file) {
   FileIdentity id;
@@ -121,19 +122,17 @@ Shredder::Next Shredder::AfterFailure(const char* messageKey, const char* path, 
   // Without a host nobody can answer: that is a cancel.
   int answer = job_.host ? job_.host->ErrorPrompt(job_, LangText(messageKey), path, code)
                          : kAnswerCancel;
-  switch (answer) {
-    case kAnswerTryAgain:
+  switch (NextStepAfter(answer, job_.skipAllDeleteErrors)) {
+    case AfterError::kTryAgain:
       return Next::kRetry;
-    case kAnswerSkip:
+    case AfterError::kSkip:
       return Next::kGiveUp;
-    case kAnswerSkipAll:
-      job_.skipAllDeleteErrors = 1;
-      return Next::kGiveUp;
-    default:
-      cancelled_ = true;
-      if (job_.host) job_.host->Cancel(job_);
-      return Next::kGiveUp;
+    case AfterError::kCancel:
+      break;
   }
+  cancelled_ = true;
+  if (job_.host) job_.host->Cancel(job_);
+  return Next::kGiveUp;
 }
 
 bool Shredder::EnsureFillBuffer() {
@@ -184,16 +183,40 @@ bool Shredder::RemoveLink(const char* path, bool folder) {
   }
 }
 
+// A file opened for its overwrite: the handle, what the handle reached, and
+// the sector size and length that the overwrite follows.
+struct Shredder::OpenFile {
+  kx::FileHandle handle;
+  FileIdentity identity;
+  uint32_t sector = 0;
+  LARGE_INTEGER size = {};
+};
+
 int64_t Shredder::Shred(const char* path) {
   if (!Report(nullptr, nullptr)) return kShredGivenUp;
   if (!EnsureFillBuffer()) return kShredGivenUp;
+  OpenFile file;
+  switch (OpenForOverwrite(path, file)) {
+    case Opened::kLinkRemoved:
+      return 0;
+    case Opened::kGivenUp:
+      return kShredGivenUp;
+    case Opened::kFile:
+      break;
+  }
+  if (!Overwrite(file, path)) return kShredGivenUp;
+  if (!CutAndRemove(path, file.identity)) return kShredGivenUp;
+  return file.size.QuadPart;
+}
 
+Shredder::Opened Shredder::OpenForOverwrite(const char* path, OpenFile& file) {
   // A link is removed as a link: opening it could reach whatever it points to.
   DWORD attributes = Unredirected([&] { return GetFileAttributesA(path); });
   switch (ClassifyShredTarget(attributes)) {
     case ShredTarget::kFileLink:
     case ShredTarget::kFolderLink:
-      return RemoveLink(path, attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : kShredGivenUp;
+      return RemoveLink(path, attributes & FILE_ATTRIBUTE_DIRECTORY) ? Opened::kLinkRemoved
+                                                                      : Opened::kGivenUp;
     case ShredTarget::kFile:
       Unredirected([&] { return SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL); });
       break;
@@ -202,60 +225,65 @@ int64_t Shredder::Shred(const char* path) {
       break;  // the open fails and says why
   }
 
-  const uint32_t sector = SectorSizeOf(path);
+  file.sector = SectorSizeOf(path);
   const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL |
-                      (UnbufferedFits(sector) ? FILE_FLAG_NO_BUFFERING : FILE_FLAG_WRITE_THROUGH);
-  kx::FileHandle file;
+                      (UnbufferedFits(file.sector) ? FILE_FLAG_NO_BUFFERING : FILE_FLAG_WRITE_THROUGH);
   for (;;) {
     HANDLE opened = Unredirected([&] {
       return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, flags,
                          nullptr);
     });
     if (opened != INVALID_HANDLE_VALUE && opened != nullptr) {
-      file.Reset(opened);
+      file.handle.Reset(opened);
       break;
     }
     DWORD code = GetLastError();
-    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return kShredGivenUp;
+    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return Opened::kGivenUp;
   }
 
   // Whatever the name showed a moment ago, the handle tells what was opened.
-  const FileIdentity identity = IdentityOf(file.Get());
-  ShredTarget opened = ClassifyShredTarget(identity.attributes);
+  file.identity = IdentityOf(file.handle.Get());
+  ShredTarget opened = ClassifyShredTarget(file.identity.attributes);
   if (opened == ShredTarget::kFileLink || opened == ShredTarget::kFolderLink) {
-    file.Reset();
-    return RemoveLink(path, opened == ShredTarget::kFolderLink) ? 0 : kShredGivenUp;
+    file.handle.Reset();
+    return RemoveLink(path, opened == ShredTarget::kFolderLink) ? Opened::kLinkRemoved
+                                                                : Opened::kGivenUp;
   }
-  if (opened == ShredTarget::kFolder) return kShredGivenUp;
+  if (opened == ShredTarget::kFolder) return Opened::kGivenUp;
 
-  LARGE_INTEGER size = {};
-  while (!GetFileSizeEx(file.Get(), &size)) {
+  while (!GetFileSizeEx(file.handle.Get(), &file.size)) {
     DWORD code = GetLastError();
-    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return kShredGivenUp;
+    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return Opened::kGivenUp;
   }
+  return Opened::kFile;
+}
 
-  const OverwritePlan plan = PlanOverwrite(size.QuadPart, sector);
+bool Shredder::Overwrite(OpenFile& file, const char* path) {
+  HANDLE handle = file.handle.Get();
+  const OverwritePlan plan = PlanOverwrite(file.size.QuadPart, file.sector);
   for (uint64_t chunk = 0; chunk < plan.wholeChunks; ++chunk) {
-    if (!WriteAt(file.Get(), chunk * kFillBufferSize, kFillBufferSize, path)) return kShredGivenUp;
+    if (!WriteAt(handle, chunk * kFillBufferSize, kFillBufferSize, path)) return false;
     job_.doneBytes += kFillBufferSize;
     // Cancelled: the file keeps its name and length and the part not reached.
-    if (!Report(nullptr, nullptr)) return kShredGivenUp;
+    if (!Report(nullptr, nullptr)) return false;
   }
   if (plan.tailBytes != 0) {
-    if (!WriteAt(file.Get(), plan.wholeChunks * kFillBufferSize, plan.tailWrite, path))
-      return kShredGivenUp;
+    if (!WriteAt(handle, plan.wholeChunks * kFillBufferSize, plan.tailWrite, path)) return false;
     if (plan.cutBack) {
       // Unbuffered writes cover whole sectors; the file ends where it ended.
-      SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN);
-      SetEndOfFile(file.Get());
+      SetFilePointerEx(handle, file.size, nullptr, FILE_BEGIN);
+      SetEndOfFile(handle);
     }
     job_.doneBytes += plan.tailBytes;
     Report(nullptr, nullptr);  // the overwrite is complete: finish the file
   }
-  FlushFileBuffers(file.Get());
-  file.Reset();
+  FlushFileBuffers(handle);
+  file.handle.Reset();
   if (job_.host) job_.host->FileOverwritten(job_, path);
+  return true;
+}
 
+bool Shredder::CutAndRemove(const char* path, const FileIdentity& identity) {
   // Cut the length to zero through a handle that cannot follow a link, and
   // only when the name still leads to the file just overwritten.
   HANDLE again = Unredirected([&] {
@@ -265,16 +293,14 @@ int64_t Shredder::Shred(const char* path) {
   if (again != INVALID_HANDLE_VALUE && again != nullptr) {
     kx::FileHandle cut(again);
     FileIdentity now = IdentityOf(cut.Get());
-    if (identity.known && !SameFile(identity, now)) return kShredGivenUp;
+    if (identity.known && !SameFile(identity, now)) return false;
     if (ClassifyShredTarget(now.attributes) == ShredTarget::kFile) {
       LARGE_INTEGER zero = {};
       if (SetFilePointerEx(cut.Get(), zero, nullptr, FILE_BEGIN)) SetEndOfFile(cut.Get());
       FlushFileBuffers(cut.Get());
     }
   }
-
-  if (!Remove(path, false)) return kShredGivenUp;
-  return size.QuadPart;
+  return Remove(path, false);
 }
 
 bool Shredder::Remove(const char* path, bool folder) {

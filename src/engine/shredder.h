@@ -23,6 +23,8 @@ class FileWriter {
   virtual bool Write(HANDLE file, uint64_t offset, const void* data, DWORD size, DWORD& written);
 };
 
+struct FileIdentity;
+
 class Shredder {
  public:
   // writer: null for the real WriteFile.
@@ -49,6 +51,15 @@ class Shredder {
 
  private:
   enum class Next { kRetry, kGiveUp };
+  enum class Opened { kFile, kLinkRemoved, kGivenUp };
+  struct OpenFile;
+  // The three steps of Shred. The open removes a link in place of opening
+  // it and learns the sector size and length; the overwrite writes the fill
+  // pattern over every byte and flushes; the cut sets the length to zero
+  // when the name still leads to the same file, and the file is removed.
+  Opened OpenForOverwrite(const char* path, OpenFile& file);
+  bool Overwrite(OpenFile& file, const char* path);
+  bool CutAndRemove(const char* path, const FileIdentity& identity);
   bool Report(const char* fileText, const char* folderText);
   Next AfterFailure(const char* messageKey, const char* path, DWORD code);
   bool EnsureFillBuffer();

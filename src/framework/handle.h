@@ -2,6 +2,7 @@
 // Owning wrappers for system handles: one move-only template for "a handle
 // with a close function and an invalid value", and a scope-exit helper.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -62,6 +63,18 @@ struct IconTraits {
   static HICON Invalid() { return nullptr; }
   static void Close(HICON h) { DestroyIcon(h); }
 };
+struct MemoryDCTraits {
+  static HDC Invalid() { return nullptr; }
+  static void Close(HDC h) { DeleteDC(h); }
+};
+struct MenuTraits {
+  static HMENU Invalid() { return nullptr; }
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+struct ImageListTraits {
+  static HIMAGELIST Invalid() { return nullptr; }
+  static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
+};
 struct ViewTraits {
   static void* Invalid() { return nullptr; }
   static void Close(void* p) { UnmapViewOfFile(p); }
@@ -79,8 +92,31 @@ using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
+// CreateCompatibleDC results.
+using MemoryDC = UniqueHandle<HDC, MemoryDCTraits>;
+// Menus that no window owns (a window destroys its own menu bar).
+using MenuHandle = UniqueHandle<HMENU, MenuTraits>;
+using ImageList = UniqueHandle<HIMAGELIST, ImageListTraits>;
 using MappedView = UniqueHandle<void*, ViewTraits>;
 using LocalMem = UniqueHandle<HLOCAL, LocalMemTraits>;
+
+// The device context of a window (or of the screen, for a null window),
+// released to it again.
+class WindowDC {
+ public:
+  explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~WindowDC() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+  HDC Get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
 
 // Puts the previously selected GDI object back into a device context.
 class SelectGuard {

@@ -1,5 +1,6 @@
 #include "lang/english_texts.h"
 
+#include "base/product.h"
 #include "lang/text_store.h"
 
 namespace {
@@ -115,7 +116,7 @@ constexpr char kSmallestVersion[] = "6.0.2";
 
 void RegisterEnglishTexts(const char* versionText) {
   CKX_MLVC& store = TextStore();
-  store.RegisterText("Name", nullptr, nullptr, "Karvex", true);
+  store.RegisterText("Name", nullptr, nullptr, kProductName, true);
   if (versionText == nullptr || versionText[0] == '\0') versionText = kSmallestVersion;
   store.RegisterText("Ver", nullptr, nullptr, versionText, true);
   for (const EnglishText& row : kEnglishTexts)

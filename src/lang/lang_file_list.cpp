@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/product.h"
+#include "base/registry_view.h"
 #include "framework/handle.h"
 #include "framework/module.h"
 #include "lang/lang_file_parser.h"
@@ -33,22 +34,10 @@ bool CopyText(char* out, size_t size, const char* text) {
   return true;
 }
 
-// The 64-bit view first, so that a 32-bit and a 64-bit program share the
-// value; then the default view.
-LONG OpenKey(HKEY root, const char* path, REGSAM access, kx::RegKey& key) {
-  LONG rc = RegOpenKeyExA(root, path, 0, access | KEY_WOW64_64KEY, key.Put());
-  if (rc != ERROR_SUCCESS) rc = RegOpenKeyExA(root, path, 0, access, key.Put());
-  return rc;
-}
-
 bool WriteActiveLanguage(void* root, const char* keyPath, const char* fileName) {
   HKEY rootKey = static_cast<HKEY>(root);
   kx::RegKey key;
-  LONG rc = RegCreateKeyExA(rootKey, keyPath, 0, nullptr, 0, kWriteAccess | KEY_WOW64_64KEY,
-                            nullptr, key.Put(), nullptr);
-  if (rc != ERROR_SUCCESS)
-    rc = RegCreateKeyExA(rootKey, keyPath, 0, nullptr, 0, kWriteAccess, nullptr, key.Put(),
-                         nullptr);
+  LONG rc = CreateKey64OrDefault(rootKey, keyPath, kWriteAccess, key);
   if (rc != ERROR_SUCCESS) return false;
   if (fileName != nullptr && fileName[0] != '\0') {
     rc = RegSetValueExA(key.Get(), kActiveValue, 0, REG_SZ,
@@ -204,7 +193,7 @@ void CLangFileList::ReadActiveName(char (&name)[MAX_PATH]) const {
   name[0] = '\0';
   if (keyPath_[0] == '\0') return;
   kx::RegKey key;
-  if (OpenKey(rootKey_, keyPath_, KEY_READ, key) != ERROR_SUCCESS) return;
+  if (OpenKey64OrDefault(rootKey_, keyPath_, KEY_READ, key) != ERROR_SUCCESS) return;
   char value[MAX_PATH + 1];
   DWORD type = 0;
   DWORD size = MAX_PATH;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/string_list.h"
+
 namespace {
 
 constexpr size_t kMaxPath = 259;  // bytes, without the NUL
@@ -28,26 +30,9 @@ bool ReadLayout(const void* drop, size_t size, Layout& layout) {
   return layout.first >= kDropHeaderSize && layout.first < size;
 }
 
-// Calls visit(offset, length) for each string, length in characters, until
-// the empty string or the end of the memory. A string that the end of the
-// memory cuts off is not visited.
 template <typename Visit>
 void ForEachString(const Layout& layout, Visit visit) {
-  const size_t unit = layout.wide ? 2 : 1;
-  size_t at = layout.first;
-  while (layout.size - at >= unit) {
-    size_t length = 0;
-    bool terminated = false;
-    for (size_t pos = at; layout.size - pos >= unit; pos += unit, ++length) {
-      if (layout.bytes[pos] == 0 && (unit == 1 || layout.bytes[pos + 1] == 0)) {
-        terminated = true;
-        break;
-      }
-    }
-    if (!terminated || length == 0) return;
-    visit(at, length);
-    at += (length + 1) * unit;
-  }
+  ForEachListedString(layout.bytes, layout.size, layout.first, layout.wide, visit);
 }
 
 bool HoldsWildcard(const char* path) { return std::strpbrk(path, "?*") != nullptr; }

@@ -3,14 +3,15 @@
 #include <cstring>
 #include <new>
 
-#include "base/path_utils.h"
+#include "base/ansi_text.h"
 #include "base/context_menu_state.h"
+#include "base/handoff_block.h"
+#include "base/menu_ext_names.h"
+#include "base/path_utils.h"
 #include "framework/handle.h"
 #include "framework/module.h"
 #include "shellext/drop_list.h"
-#include "base/handoff_block.h"
 #include "shellext/handoff_send.h"
-#include "base/menu_ext_names.h"
 #include "shellext/shellext_ids.h"
 
 namespace {
@@ -41,21 +42,6 @@ bool WantsItem(UINT flags) {
          (flags & CMF_NODEFAULT) != 0;
 }
 
-// Best-fit mapping would turn a name the code page lacks into a similar but
-// different name, which may be another file; such a path is passed over.
-bool WideToAnsiExact(const char16_t* text, size_t units, char* out, size_t outSize) {
-  if (outSize < 2) return false;
-  const bool utf8 = GetACP() == CP_UTF8;
-  BOOL usedDefault = FALSE;
-  const int n = WideCharToMultiByte(CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
-                                    reinterpret_cast<const wchar_t*>(text),
-                                    static_cast<int>(units), out, static_cast<int>(outSize - 1),
-                                    nullptr, utf8 ? nullptr : &usedDefault);
-  if (n <= 0 || usedDefault) return false;
-  out[n] = '\0';
-  return true;
-}
-
 void AddToBlock(const char* path, void* context) {
   AddHandOffPath(*static_cast<HandOffWriter*>(context), path);
 }
@@ -68,14 +54,13 @@ CKXMenuExt::CKXMenuExt(IUnknown* outer) : ComObject(outer) {
   // Systems before version 6 draw menus with the smaller, flatter image.
   const BYTE major = LOBYTE(LOWORD(GetVersion()));
   const WORD bitmap = major < 6 ? IDB_MENU_BROOM13 : IDB_MENU_BROOM15;
-  menuBitmap_ = static_cast<HBITMAP>(LoadImageA(kx::ModuleInstance(), MAKEINTRESOURCEA(bitmap),
-                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  menuBitmap_.Reset(LoadImageA(kx::ModuleInstance(), MAKEINTRESOURCEA(bitmap), IMAGE_BITMAP, 0, 0,
+                               LR_CREATEDIBSECTION));
   ReadSettings();
 }
 
 CKXMenuExt::~CKXMenuExt() {
   ReleaseBlock();
-  if (menuBitmap_) DeleteObject(menuBitmap_);
 }
 
 std::span<const kx::com::InterfaceEntry<CKXMenuExt>> CKXMenuExt::Interfaces() {
@@ -166,7 +151,10 @@ STDMETHODIMP CKXMenuExt::QueryContextMenu(HMENU menu, UINT index, UINT firstComm
     DeleteMenu(menu, index, MF_BYPOSITION);
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
   }
-  if (menuBitmap_) SetMenuItemBitmaps(menu, index + 1, MF_BYPOSITION, menuBitmap_, menuBitmap_);
+  if (menuBitmap_) {
+    HBITMAP image = static_cast<HBITMAP>(menuBitmap_.Get());
+    SetMenuItemBitmaps(menu, index + 1, MF_BYPOSITION, image, image);
+  }
   InsertMenuA(menu, index + 2, MF_BYPOSITION | MF_SEPARATOR, kSeparatorId, nullptr);
   return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1);
 }

@@ -11,6 +11,7 @@
 #include <span>
 
 #include "framework/com_object.h"
+#include "framework/handle.h"
 
 // {E181CDB0-FDFD-4C52-997D-FDF496DCC9CB}
 inline constexpr CLSID CLSID_KXMenuExt = {
@@ -51,7 +52,7 @@ class CKXMenuExt final : public IKXMenuExt,
 
   char exePath_[261];  // empty: no program to start, no menu item
   char caption_[261];
-  HBITMAP menuBitmap_ = nullptr;
+  kx::GdiObject menuBitmap_;
   uint8_t* block_ = nullptr;
   size_t blockSize_ = 0;      // bytes of block_ that are sent
   size_t blockCapacity_ = 0;  // bytes allocated for block_

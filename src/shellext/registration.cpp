@@ -4,8 +4,9 @@
 
 #include <string_view>
 
-#include "framework/handle.h"
 #include "base/menu_ext_names.h"
+#include "framework/com.h"
+#include "framework/handle.h"
 
 extern "C" {
 // In oleaut32 since Vista; the headers at hand do not declare them.
@@ -136,12 +137,11 @@ bool ModulePaths(HMODULE module, char (&path)[MAX_PATH + 1], wchar_t (&wide)[MAX
 }
 
 HRESULT RegisterTypeLibrary(wchar_t* path, bool perUser) {
-  ITypeLib* lib = nullptr;
-  HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &lib);
+  kx::ComPtr<ITypeLib> lib;
+  HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, lib.Put());
   if (FAILED(hr)) return hr;
-  hr = perUser ? RegisterTypeLibForUser(lib, path, nullptr) : RegisterTypeLib(lib, path, nullptr);
-  lib->Release();
-  return hr;
+  return perUser ? RegisterTypeLibForUser(lib.Get(), path, nullptr)
+                 : RegisterTypeLib(lib.Get(), path, nullptr);
 }
 
 bool TypeLibraryRegistered(HKEY classes) {
@@ -151,8 +151,8 @@ bool TypeLibraryRegistered(HKEY classes) {
 }
 
 HRESULT UnregisterTypeLibrary(wchar_t* path, bool perUser, HKEY classes) {
-  ITypeLib* lib = nullptr;
-  HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &lib);
+  kx::ComPtr<ITypeLib> lib;
+  HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, lib.Put());
   if (FAILED(hr)) return hr;
   TLIBATTR* attr = nullptr;
   hr = lib->GetLibAttr(&attr);
@@ -163,7 +163,7 @@ HRESULT UnregisterTypeLibrary(wchar_t* path, bool perUser, HKEY classes) {
                                      attr->lcid, attr->syskind);
     lib->ReleaseTLibAttr(attr);
   }
-  lib->Release();
+  lib.Reset();
   // Nothing registered is nothing to remove.
   if (FAILED(hr) && !TypeLibraryRegistered(classes)) hr = S_OK;
   return hr;

@@ -1,5 +1,6 @@
 #include "ui/about_dlg.h"
 
+#include "base/product.h"
 #include "ui/ui_ids.h"
 #include "widgets/anchor.h"
 
@@ -10,9 +11,7 @@ constexpr char kMakerLine[] = "Made by Morvane";
 // CreatePointFont: a height in tenths of a point on the screen.
 HFONT PointFont(int tenths, const char* face) {
   LOGFONTA lf{};
-  HDC dc = GetDC(nullptr);
-  lf.lfHeight = -MulDiv(tenths, GetDeviceCaps(dc, LOGPIXELSY), 720);
-  ReleaseDC(nullptr, dc);
+  lf.lfHeight = -MulDiv(tenths, GetDeviceCaps(kx::WindowDC(nullptr).Get(), LOGPIXELSY), 720);
   lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
   lf.lfCharSet = DEFAULT_CHARSET;
   return CreateFontIndirectA(&lf);
@@ -41,7 +40,7 @@ bool CKXAboutDlg::OnInit() {
 
 void CKXAboutDlg::RefreshTexts() {
   SetTitleFromCommand(ID_ABOUT);
-  SetItemText(IDC_ABOUT_NAME, "Karvex");
+  SetItemText(IDC_ABOUT_NAME, kProductName);
   SetItemText(IDC_ABOUT_VERSION, LangText("Ver", "AboutDlg"));
   SetItemText(IDC_ABOUT_LAW, LangText("Law", "AboutDlg"));
 }

@@ -12,6 +12,7 @@
 #include "base/folder_test.h"
 #include "base/product.h"
 #include "base/settings_store.h"
+#include "framework/com.h"
 #include "framework/module.h"
 #include "framework/window.h"
 #include "ui/app_icon.h"
@@ -76,15 +77,6 @@ std::string MenuText(HMENU menu, UINT item, UINT flags) {
   return text;
 }
 
-mainwin::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-RECT RectIn(HWND child, HWND parent) {
-  RECT r{};
-  GetWindowRect(child, &r);
-  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 void AddPath(const char* path, void* context) {
   AddTopLevelItem(*static_cast<DeleteJob*>(context), path, IsFolder);
 }
@@ -107,9 +99,7 @@ CKXDlg::CKXDlg(MainWindowHost& app)
   panels_[kAbout] = &about_;
 }
 
-CKXDlg::~CKXDlg() {
-  if (commands_) DestroyMenu(commands_);
-}
+CKXDlg::~CKXDlg() = default;
 
 unsigned CKXDlg::SlotCommand(Slot slot) {
   static const unsigned commands[kSlotCount] = {0, ID_CONTEXT_MENU, ID_PASSWORD, ID_LANGUAGE, ID_OPTIONS, ID_ABOUT};
@@ -144,16 +134,15 @@ bool CKXDlg::OnInit() {
 }
 
 void CKXDlg::LoadCommandTable() {
-  if (commands_) DestroyMenu(commands_);
-  commands_ = LoadMenuA(kx::ModuleInstance(), MAKEINTRESOURCEA(IDR_COMMANDS));
+  commands_.Reset(LoadMenuA(kx::ModuleInstance(), MAKEINTRESOURCEA(IDR_COMMANDS)));
 }
 
 std::string CKXDlg::CommandCaption(unsigned command) const {
-  return MenuText(commands_, command, MF_BYCOMMAND);
+  return MenuText(commands_.Get(), command, MF_BYCOMMAND);
 }
 
 std::string CKXDlg::GroupCaption(int position) const {
-  return MenuText(commands_, position, MF_BYPOSITION);
+  return MenuText(commands_.Get(), position, MF_BYPOSITION);
 }
 
 void CKXDlg::BuildGroups() {
@@ -191,10 +180,10 @@ bool CKXDlg::RestoreState() {
   LoadWindowState(state_);
   const int32_t stored[4] = {state_.normalRect.left, state_.normalRect.top, state_.normalRect.right,
                              state_.normalRect.bottom};
-  const mainwin::Rect screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+  const Rect screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                              GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                              GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-  mainwin::Rect safe{};
+  Rect safe{};
   bool restored = false;
   if (mainwin::SanitizeWindowRect(stored, minSize_.cx, minSize_.cy, screen, safe)) {
     WindowStateRecord placed = state_;
@@ -225,12 +214,12 @@ void CKXDlg::LayoutPanels() {
   if (!cmenu_.IsWindow() || !status_) return;
   RECT client{};
   GetClientRect(hwnd_, &client);
-  const RECT panel = RectIn(taskPanel_, hwnd_);
-  const RECT status = RectIn(status_, hwnd_);
+  const RECT panel = kx::RectInParent(taskPanel_);
+  const RECT status = kx::RectInParent(status_);
   const auto layout = mainwin::ComputePanelLayout(ToRect(client), ToRect(panel), ToRect(status));
   SetWindowPos(taskPanel_, nullptr, 0, 0, panel.right - panel.left, layout.taskPanelHeight,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  const mainwin::Rect& area = layout.rightArea;
+  const Rect& area = layout.rightArea;
   for (CKXRPDlg* p : panels_) {
     if (p && p->IsWindow())
       SetWindowPos(*p, nullptr, area.left, area.top, area.Width(), area.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -277,8 +266,8 @@ void CKXDlg::ShowCommandInfo(unsigned command) {
 
 void CKXDlg::RenameCommands() {
   if (!commands_) return;
-  for (int g = 0; g < kGroupCount; ++g) SetMenuText(commands_, g, true, LangText(kGroupKeys[g], "Menu"));
-  for (const CommandKey& entry : kCommandKeys) SetMenuText(commands_, entry.command, false, LangText(entry.key, "Menu"));
+  for (int g = 0; g < kGroupCount; ++g) SetMenuText(commands_.Get(), g, true, LangText(kGroupKeys[g], "Menu"));
+  for (const CommandKey& entry : kCommandKeys) SetMenuText(commands_.Get(), entry.command, false, LangText(entry.key, "Menu"));
 }
 
 void CKXDlg::RefreshTexts() {
@@ -379,11 +368,8 @@ void CKXDlg::DeleteFolder() {
     AddTopLevelItem(pending, path, IsFolder);
     if (CountItems(pending) > 0) app_.Runner().StartDeletion(pending, hwnd_);
   }
-  IMalloc* allocator = nullptr;
-  if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
-    allocator->Free(item);
-    allocator->Release();
-  }
+  kx::ComPtr<IMalloc> allocator;
+  if (SUCCEEDED(SHGetMalloc(allocator.Put())) && allocator) allocator->Free(item);
 }
 
 bool CKXDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

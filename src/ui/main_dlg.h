@@ -13,6 +13,7 @@
 #include "cmenu/cmenu_dlg.h"
 #include "engine/delete_job.h"
 #include "framework/dialog.h"
+#include "framework/handle.h"
 #include "lang/lang_dlg.h"
 #include "ui/about_dlg.h"
 #include "ui/welcome_dlg.h"
@@ -86,7 +87,7 @@ class CKXDlg : public kx::Dialog, public PanelHost {
   MainWindowHost& app_;
   CKXLangDlg lang_;
   WindowStateRecord state_{};
-  HMENU commands_ = nullptr;
+  kx::MenuHandle commands_;
   CMVGroupPanelDialog taskPanel_;
   CMVGroupListDialog groups_[kGroupCount];
   CKXWelcomDlg welcome_;

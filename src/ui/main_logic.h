@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/rect.h"
+
 namespace mainwin {
 
 // Key in section "Menu" of the status-bar description of a task-panel
@@ -13,12 +15,6 @@ const char* CommandDescriptionKey(unsigned command);
 
 // Height of the tip box for a word-wrapped text of the measured height.
 int TipBoxHeight(int textHeight);
-
-struct Rect {
-  int left, top, right, bottom;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-};
 
 // Where the task panel ends and the right-hand panels go, from the client
 // rectangle, the task panel's and the status bar's rectangles.

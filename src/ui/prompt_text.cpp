@@ -30,7 +30,7 @@ const char* ConfirmKey(uint64_t count, bool firstIsFolder) {
   return firstIsFolder ? "ConfirmFolder" : "ConfirmFile";
 }
 
-QuestionLayout FitQuestion(int h, const PromptRect& text, const PromptRect& icon) {
+QuestionLayout FitQuestion(int h, const Rect& text, const Rect& icon) {
   if (h < icon.Height()) {
     int top = icon.top + (icon.Height() - h) / 2;
     return {{text.left, top, text.right, top + h}, 0};

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/rect.h"
+
 // Fills a prompt pattern. The pattern may come from a language file, so it is
 // data, never a format: "%1" becomes the name and "%2" the reason, in one
 // pass, so that a name or reason holding "%1" stays as it is. A pattern
@@ -16,18 +18,12 @@ std::string FillPromptPattern(const char* pattern, const char* name, const char*
 // else "ConfirmFolder" or "ConfirmFile".
 const char* ConfirmKey(uint64_t count, bool firstIsFolder);
 
-struct PromptRect {
-  int left, top, right, bottom;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-};
-
 // Where the confirmation's question goes once its height h is known: beside
 // the icon and centred on it when lower than the icon; in its place but h
 // high when taller than the text area (the dialog grows by `grow`);
 // otherwise unchanged.
 struct QuestionLayout {
-  PromptRect text;
+  Rect text;
   int grow;
 };
-QuestionLayout FitQuestion(int h, const PromptRect& text, const PromptRect& icon);
+QuestionLayout FitQuestion(int h, const Rect& text, const Rect& icon);

@@ -4,10 +4,16 @@
 #include <vector>
 
 #include "base/path_utils.h"
+#include "framework/handle.h"
 #include "framework/module.h"
 #include "lang/text_store.h"
 #include "ui/prompt_ids.h"
 #include "ui/prompt_text.h"
+
+// The engine reads the prompt's answer as the identifier of the button that
+// gave it.
+static_assert(kAnswerSkip == IDC_SKIP && kAnswerSkipAll == IDC_SKIP_ALL &&
+              kAnswerTryAgain == IDC_TRY_AGAIN && kAnswerCancel == IDCANCEL);
 
 namespace {
 
@@ -25,27 +31,23 @@ std::string ShortenToWidth(HDC dc, const char* name, int width) {
   return buffer.data();
 }
 
-PromptRect ToPromptRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-RECT ToRect(const PromptRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // A device context of a control with the dialog's font selected.
 class DialogFontDC {
  public:
   DialogFontDC(HWND dialog, HWND control)
-      : control_(control), dc_(GetDC(control)),
+      : dc_(control),
         font_(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0))),
-        old_(font_ ? SelectObject(dc_, font_) : nullptr) {}
+        old_(font_ ? SelectObject(dc_.Get(), font_) : nullptr) {}
   ~DialogFontDC() {
-    if (old_) SelectObject(dc_, old_);
-    ReleaseDC(control_, dc_);
+    if (old_) SelectObject(dc_.Get(), old_);
   }
   DialogFontDC(const DialogFontDC&) = delete;
   DialogFontDC& operator=(const DialogFontDC&) = delete;
-  HDC Get() const { return dc_; }
+  HDC Get() const { return dc_.Get(); }
 
  private:
-  HWND control_;
-  HDC dc_;
+  kx::WindowDC dc_;
   HFONT font_;
   HGDIOBJ old_;
 };
@@ -112,8 +114,8 @@ bool CKXConfirmDlg::OnInit() {
   RECT before{};
   GetClientRect(hwnd_, &before);
   QuestionLayout layout =
-      FitQuestion(h, ToPromptRect(ItemRect(IDC_PROMPT_TEXT)), ToPromptRect(ItemRect(IDC_CONFIRM_ICON)));
-  MoveItem(IDC_PROMPT_TEXT, ToRect(layout.text));
+      FitQuestion(h, ToRect(ItemRect(IDC_PROMPT_TEXT)), ToRect(ItemRect(IDC_CONFIRM_ICON)));
+  MoveItem(IDC_PROMPT_TEXT, ToRECT(layout.text));
   if (layout.grow > 0) {
     RECT frame{};
     GetWindowRect(hwnd_, &frame);

@@ -43,10 +43,9 @@ void CKXTipDlg::RefreshTip() {
   RECT client{};
   GetClientRect(hwnd_, &client);
   RECT text{30, 5, client.right - 5, client.bottom - 5};
-  if (HDC dc = GetDC(hwnd_)) {
-    kx::SelectGuard font(dc, reinterpret_cast<HFONT>(Send(WM_GETFONT)));
-    DrawTextA(dc, text_.c_str(), -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    ReleaseDC(hwnd_, dc);
+  if (kx::WindowDC dc(hwnd_); dc) {
+    kx::SelectGuard font(dc.Get(), reinterpret_cast<HFONT>(Send(WM_GETFONT)));
+    DrawTextA(dc.Get(), text_.c_str(), -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   }
   const int height = mainwin::TipBoxHeight(text.bottom - text.top);
   RECT box{};

@@ -42,9 +42,8 @@ HRGN GroupRegion(int width, int height, const bool corners[4], int inset) {
                             {width - 10 - inset, height - 10 - inset}};
   for (int i = 0; i < 4; ++i) {
     if (corners[i]) continue;
-    HRGN square = CreateRectRgn(squares[i].x, squares[i].y, squares[i].x + 10, squares[i].y + 10);
-    CombineRgn(region, region, square, RGN_OR);
-    DeleteObject(square);
+    kx::GdiObject square(CreateRectRgn(squares[i].x, squares[i].y, squares[i].x + 10, squares[i].y + 10));
+    CombineRgn(region, region, static_cast<HRGN>(square.Get()), RGN_OR);
   }
   return region;
 }
@@ -107,11 +106,10 @@ bool CMVGroupDialog::OnInit() {
   hot_ = false;
   HFONT dialogFont = reinterpret_cast<HFONT>(Send(WM_GETFONT));
   headerFont_.Reset(FontVariant(dialogFont, FW_BOLD, false, false));
-  if (HDC dc = GetDC(hwnd_)) {
-    kx::SelectGuard font(dc, headerFont_.Get());
+  if (kx::WindowDC dc(hwnd_); dc) {
+    kx::SelectGuard font(dc.Get(), headerFont_.Get());
     TEXTMETRICA tm{};
-    if (GetTextMetricsA(dc, &tm)) headerHeight_ = taskpanel::HeaderHeight(tm.tmHeight);
-    ReleaseDC(hwnd_, dc);
+    if (GetTextMetricsA(dc.Get(), &tm)) headerHeight_ = taskpanel::HeaderHeight(tm.tmHeight);
   }
   LayoutChildren();
   UpdateRegion();
@@ -204,7 +202,8 @@ void CMVGroupDialog::Restack(WPARAM gap, HWND moved) {
 void CMVGroupDialog::Paint(HDC target) {
   const SIZE size = ClientSize(hwnd_);
   if (size.cx <= 0 || size.cy <= 0) return;
-  HDC dc = CreateCompatibleDC(target);
+  kx::MemoryDC memory(CreateCompatibleDC(target));
+  HDC dc = memory.Get();
   kx::GdiObject bitmap(CreateCompatibleBitmap(target, size.cx, size.cy));
   {
     kx::SelectGuard bitmapGuard(dc, bitmap.Get());
@@ -243,7 +242,6 @@ void CMVGroupDialog::Paint(HDC target) {
     }
     BitBlt(target, 0, 0, size.cx, size.cy, dc, 0, 0, SRCCOPY);
   }
-  DeleteDC(dc);
 }
 
 bool CMVGroupDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -303,7 +301,6 @@ bool CMVGroupDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
 
 CMVGroupListDialog::~CMVGroupListDialog() {
   Destroy();
-  if (images_) ImageList_Destroy(images_);
 }
 
 bool CMVGroupListDialog::CreateGroup(HWND owner, HWND parent) {
@@ -321,8 +318,8 @@ bool CMVGroupListDialog::CreateGroup(HWND owner, HWND parent) {
   SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                LVS_EX_ONECLICKACTIVATE | LVS_EX_UNDERLINEHOT | LVS_EX_LABELTIP);
   OnColoursChanged();
-  images_ = ImageList_Create(kItemImageWidth, kItemImageHeight, ILC_COLOR32 | ILC_MASK, 0, 1);
-  SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+  images_.Reset(ImageList_Create(kItemImageWidth, kItemImageHeight, ILC_COLOR32 | ILC_MASK, 0, 1));
+  SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.Get()));
   RECT client{};
   GetClientRect(list_, &client);
   LVCOLUMNA column{};
@@ -337,11 +334,15 @@ bool CMVGroupListDialog::CreateGroup(HWND owner, HWND parent) {
 bool CMVGroupListDialog::AddItem(const char* caption, unsigned command, UINT iconId) {
   if (!list_) return false;
   const COLORREF body = Colours().body;
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP colour = CreateCompatibleBitmap(screen, kItemImageWidth, kItemImageHeight);
-  HBITMAP mask = CreateBitmap(kItemImageWidth, kItemImageHeight, 1, 1, nullptr);
-  ReleaseDC(nullptr, screen);
+  kx::MemoryDC memory;
+  kx::GdiObject colour;
+  {
+    kx::WindowDC screen(nullptr);
+    memory.Reset(CreateCompatibleDC(screen.Get()));
+    colour.Reset(CreateCompatibleBitmap(screen.Get(), kItemImageWidth, kItemImageHeight));
+  }
+  kx::GdiObject mask(CreateBitmap(kItemImageWidth, kItemImageHeight, 1, 1, nullptr));
+  HDC dc = memory.Get();
   kx::IconHandle icon;
   if (iconId != 0) {
     icon.Reset(static_cast<HICON>(
@@ -350,20 +351,19 @@ bool CMVGroupListDialog::AddItem(const char* caption, unsigned command, UINT ico
   {
     kx::SelectGuard brush(dc, GetStockObject(DC_BRUSH));
     {
-      kx::SelectGuard select(dc, colour);
+      kx::SelectGuard select(dc, colour.Get());
       FillSolid(dc, 0, 0, kItemImageWidth, kItemImageHeight, body);
       if (icon) DrawIconEx(dc, 0, 2, icon.Get(), 16, 16, 0, nullptr, DI_NORMAL);
     }
     {
-      kx::SelectGuard select(dc, mask);
+      kx::SelectGuard select(dc, mask.Get());
       PatBlt(dc, 0, 0, kItemImageWidth, kItemImageHeight, WHITENESS);
       if (icon) DrawIconEx(dc, 0, 2, icon.Get(), 16, 16, 0, nullptr, DI_MASK);
     }
   }
-  DeleteDC(dc);
-  const int image = ImageList_Add(images_, colour, mask);
-  DeleteObject(colour);
-  DeleteObject(mask);
+  memory.Reset();
+  const int image = ImageList_Add(images_.Get(), static_cast<HBITMAP>(colour.Get()),
+                                  static_cast<HBITMAP>(mask.Get()));
 
   LVITEMA item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;

@@ -123,7 +123,7 @@ class CMVGroupListDialog : public CMVGroupDialog {
 
   HWND owner_ = nullptr;
   HWND list_ = nullptr;
-  HIMAGELIST images_ = nullptr;
+  kx::ImageList images_;
   int hotIndex_ = -1;
   int pressedIndex_ = -1;
   bool trackingList_ = false;

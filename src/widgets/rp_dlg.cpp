@@ -56,10 +56,9 @@ bool CKXRPDlg::OnInit() {
       lf.lfHeight = lf.lfHeight < 0 ? lf.lfHeight - 2 : lf.lfHeight + 2;
       titleFont_.Reset(CreateFontIndirectA(&lf));
     }
-    if (HDC dc = GetDC(hwnd_)) {
+    if (kx::WindowDC dc(hwnd_); dc) {
       TEXTMETRICA tm{};
-      if (GetTextMetricsA(dc, &tm)) titleHeight_ = tm.tmHeight;
-      ReleaseDC(hwnd_, dc);
+      if (GetTextMetricsA(dc.Get(), &tm)) titleHeight_ = tm.tmHeight;
     }
   }
   return false;

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/delete_job.h"
 #include "base/handoff_block.h"
+#include "engine/delete_job.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/handle.h"
 #include "base/handoff_block.h"
+#include "framework/handle.h"
 
 namespace {
 

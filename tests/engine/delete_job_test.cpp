@@ -164,4 +164,17 @@ TEST_F(TreeOps, ClearIsRefusedWhileRunningAndOtherwiseLeavesAFreshJob) {
   EXPECT_EQ(AddTopLevelItem(job, "C:\\b", nullptr)->job, &job);
 }
 
+TEST(ErrorAnswers, EachAnswerLeadsToItsStepAndOnlySkipAllSkipsTheRest) {
+  uint8_t skipAll = 0;
+  EXPECT_EQ(NextStepAfter(kAnswerTryAgain, skipAll), AfterError::kTryAgain);
+  EXPECT_EQ(NextStepAfter(kAnswerSkip, skipAll), AfterError::kSkip);
+  EXPECT_EQ(skipAll, 0);
+  EXPECT_EQ(NextStepAfter(kAnswerCancel, skipAll), AfterError::kCancel);
+  // A closed or failed prompt answers something else: never taken as a skip.
+  for (int odd : {-1, 0, 1, 1033, 0x7FFFFFFF}) EXPECT_EQ(NextStepAfter(odd, skipAll), AfterError::kCancel) << odd;
+  EXPECT_EQ(skipAll, 0);
+  EXPECT_EQ(NextStepAfter(kAnswerSkipAll, skipAll), AfterError::kSkip);
+  EXPECT_EQ(skipAll, 1);
+}
+
 }  // namespace

@@ -13,9 +13,9 @@
 #include "engine/overwrite_plan.h"
 #include "engine/prepare.h"
 #include "engine/shred_support.h"
-#include "support/wine_paths.h"
 #include "lang/english_texts.h"
 #include "lang/text_store.h"
+#include "support/wine_paths.h"
 
 using kxtest::Exists;
 using kxtest::ReadBytes;

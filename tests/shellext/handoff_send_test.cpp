@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "shellext/ext_test_support.h"
 #include "base/handoff_block.h"
+#include "shellext/ext_test_support.h"
 #include "shellext/handoff_send.h"
 #include "support/window_search.h"
 

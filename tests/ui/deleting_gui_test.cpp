@@ -10,6 +10,7 @@
 
 #include "base/settings_store.h"
 #include "engine/shred_support.h"
+#include "framework/handle.h"
 #include "lang/english_texts.h"
 #include "lang/text_store.h"
 #include "support/screenshot.h"
@@ -231,6 +232,15 @@ TEST_F(DeletingTest, TwoJobsAtOnceShowTwoProgressWindows) {
                                     nullptr, nullptr);
   // Keeps the two workers, as the application's runner does.
   DeletionRunner runner;
+  // A failed check below must not leave a worker at its prompt, where the
+  // runner would wait for it for ever.
+  kx::ScopeExit release([&] {
+    for (HANDLE& lock : locks) {
+      if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+      lock = INVALID_HANDLE_VALUE;
+    }
+    for (HWND open : kxtest::WindowsWithCaption(kErrorCaption)) PostMessageA(open, WM_CLOSE, 0, 0);
+  });
   {
     // With a main window the start returns at once and the list is free.
     PendingList pending;
@@ -251,7 +261,10 @@ TEST_F(DeletingTest, TwoJobsAtOnceShowTwoProgressWindows) {
   ASSERT_EQ(windows.size(), 2u);
   EXPECT_NE(GetWindowThreadProcessId(windows[0], nullptr),
             GetWindowThreadProcessId(windows[1], nullptr));
-  for (HANDLE lock : locks) CloseHandle(lock);
+  for (HANDLE& lock : locks) {
+    CloseHandle(lock);
+    lock = INVALID_HANDLE_VALUE;
+  }
   for (HWND prompt : prompts) PostMessageA(prompt, WM_COMMAND, kAnswerTryAgain, 0);
   EXPECT_TRUE(kxtest::WaitFor(
       [&] { return !kxtest::Exists(first) && !kxtest::Exists(second) &&

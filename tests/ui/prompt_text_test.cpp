@@ -37,8 +37,8 @@ TEST(PromptPattern, ConfirmationKeyFollowsCountAndKind) {
 }
 
 TEST(QuestionLayout, ShortQuestionCentresOnTheIconTallOneGrowsTheDialog) {
-  PromptRect text{54, 11, 402, 74};  // 63 high
-  PromptRect icon{11, 11, 43, 43};   // 32 high
+  Rect text{54, 11, 402, 74};  // 63 high
+  Rect icon{11, 11, 43, 43};   // 32 high
   QuestionLayout one = FitQuestion(13, text, icon);
   EXPECT_EQ(one.grow, 0);
   EXPECT_EQ(one.text.top, 11 + (32 - 13) / 2);
