@@ -44,9 +44,12 @@ class JobHost {
   // Updates bar and (throttled) labels; either text may be null. False once
   // the job has been cancelled.
   virtual bool ReportProgress(DeleteJob& job, const char* fileText, const char* folderText) = 0;
-  // Shows the error prompt (message with %1/%2 patterns, the failed path, the
-  // system error code); answers a button identifier (kAnswer...).
-  virtual int ErrorPrompt(DeleteJob& job, const char* message, const char* path, uint32_t errorCode) = 0;
+  // Shows the error prompt: the message is the language key (section
+  // Global) of a pattern with %1 for the name and %2 for the reason; the
+  // failed path and the system error code come with it. Answers a button
+  // identifier (kAnswer...).
+  virtual int ErrorPrompt(DeleteJob& job, const char* messageKey, const char* path,
+                          uint32_t errorCode) = 0;
   // Switches the bar between busy (marquee) and normal.
   virtual void SetBusy(DeleteJob& job, bool busy) = 0;
   // Cancels the job: every later report answers false.

@@ -22,7 +22,7 @@ bool Report(DeleteJob& job, const char* fileText, const char* folderText) {
 // Without a host there is nobody to ask, and nothing may be guessed.
 int Ask(DeleteJob& job, const char* path, DWORD error) {
   if (job.host == nullptr) return kAnswerCancel;
-  return job.host->ErrorPrompt(job, LangText("ErrGFC"), path, error);
+  return job.host->ErrorPrompt(job, "ErrGFC", path, error);
 }
 
 void CancelJob(DeleteJob& job) {

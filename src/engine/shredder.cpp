@@ -120,7 +120,7 @@ bool Shredder::Report(const char* fileText, const char* folderText) {
 Shredder::Next Shredder::AfterFailure(const char* messageKey, const char* path, DWORD code) {
   if (job_.skipAllDeleteErrors) return Next::kGiveUp;
   // Without a host nobody can answer: that is a cancel.
-  int answer = job_.host ? job_.host->ErrorPrompt(job_, LangText(messageKey), path, code)
+  int answer = job_.host ? job_.host->ErrorPrompt(job_, messageKey, path, code)
                          : kAnswerCancel;
   switch (NextStepAfter(answer, job_.skipAllDeleteErrors)) {
     case AfterError::kTryAgain:

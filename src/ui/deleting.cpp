@@ -231,10 +231,11 @@ bool CKXDeletingThread::ReportProgress(DeleteJob& job, const char* fileText,
   return Running();
 }
 
-int CKXDeletingThread::ErrorPrompt(DeleteJob& job, const char* message, const char* path,
+int CKXDeletingThread::ErrorPrompt(DeleteJob& job, const char* messageKey, const char* path,
                                    uint32_t errorCode) {
   if (!Running()) return kAnswerCancel;
-  CKXMsgDlg prompt(message ? message : "", PathName(path ? path : ""), SystemErrorText(errorCode));
+  CKXMsgDlg prompt(LangText(messageKey ? messageKey : ""), PathName(path ? path : ""),
+                   SystemErrorText(errorCode));
   INT_PTR answer = prompt.DoModal(IsWindow(window_) ? window_ : nullptr);
   return answer == -1 ? kAnswerCancel : static_cast<int>(answer);
 }

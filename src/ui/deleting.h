@@ -85,7 +85,8 @@ class CKXDeletingThread : public kx::UiThread, public JobHost {
   bool Running() const;
 
   bool ReportProgress(DeleteJob& job, const char* fileText, const char* folderText) override;
-  int ErrorPrompt(DeleteJob& job, const char* message, const char* path, uint32_t errorCode) override;
+  int ErrorPrompt(DeleteJob& job, const char* messageKey, const char* path,
+                  uint32_t errorCode) override;
   void SetBusy(DeleteJob& job, bool busy) override;
   void Cancel(DeleteJob& job) override;
 

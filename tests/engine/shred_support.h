@@ -11,6 +11,7 @@
 
 #include "engine/delete_job.h"
 #include "engine/shredder.h"
+#include "lang/text_store.h"
 #include "support/scratch_folder.h"
 
 namespace kxtest {
@@ -48,8 +49,9 @@ class ScriptedHost : public JobHost {
     if (atReport) atReport(reports);
     return !cancelled;
   }
-  int ErrorPrompt(DeleteJob& job, const char* message, const char* path, uint32_t code) override {
-    prompts.push_back({message ? message : "", path ? path : "", code});
+  // Records the message as the progress window shows it.
+  int ErrorPrompt(DeleteJob& job, const char* messageKey, const char* path, uint32_t code) override {
+    prompts.push_back({LangText(messageKey ? messageKey : ""), path ? path : "", code});
     if (beforeAnswer) beforeAnswer(prompts.back());
     if (cancelled || answers.empty()) return kAnswerCancel;
     int answer = answers.front();
