@@ -31,6 +31,7 @@ add_custom_command(OUTPUT ${kx_setup}
           -DGEN_DIR=${kx_installer_gen} -DOUT_FILE=${kx_setup}
           ${CMAKE_SOURCE_DIR}/installer/KarvexSetup.nsi
   DEPENDS ${kx_installer_sources} ${kx_installer_gen}/LangFiles.nsh
-          ${CMAKE_SOURCE_DIR}/res/art/app.ico ${win32_products} ${win64_products}
+          ${CMAKE_SOURCE_DIR}/res/art/app.ico ${CMAKE_SOURCE_DIR}/res/art/setup-side.bmp
+          ${win32_products} ${win64_products}
   COMMENT "Installer KarvexSetup.exe")
 add_custom_target(installer ALL DEPENDS ${kx_setup})

@@ -60,6 +60,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${KX_PUBLISHER}"
 
 !define MUI_ICON "${ART_DIR}/app.ico"
 !define MUI_UNICON "${ART_DIR}/app.ico"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${ART_DIR}/setup-side.bmp"
 !define MUI_COMPONENTSPAGE_NODESC
 ; The language asked for at the start is kept for the uninstaller, beside
 ; the rest of the installation's own entry.

@@ -120,6 +120,38 @@ bool UninstallSilently(const std::string& arguments = "") {
       kRunMs);
 }
 
+// The user's settings of the prefix, put back as they were after a test that
+// lets the uninstaller remove them.
+class SavedUserSettings {
+ public:
+  SavedUserSettings() : existed_(kxtest::KeyExists(HKEY_CURRENT_USER, kAppKey)) {
+    if (existed_) Copy(kAppKey, kBackupKey);
+  }
+  ~SavedUserSettings() {
+    kxtest::DeleteRegTree(HKEY_CURRENT_USER, kAppKey);
+    if (existed_) {
+      Copy(kBackupKey, kAppKey);
+      kxtest::DeleteRegTree(HKEY_CURRENT_USER, kBackupKey);
+    }
+  }
+  SavedUserSettings(const SavedUserSettings&) = delete;
+  SavedUserSettings& operator=(const SavedUserSettings&) = delete;
+
+ private:
+  static constexpr char kBackupKey[] = "Software\\Morvane\\KarvexTest-installer";
+  static void Copy(const char* from, const char* to) {
+    HKEY source = nullptr, target = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, from, 0, KEY_READ, &source) == ERROR_SUCCESS &&
+        RegCreateKeyExA(HKEY_CURRENT_USER, to, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                        nullptr) == ERROR_SUCCESS) {
+      RegCopyTreeA(source, nullptr, target);
+    }
+    if (source) RegCloseKey(source);
+    if (target) RegCloseKey(target);
+  }
+  bool existed_;
+};
+
 // Every test starts from a machine without Karvex and leaves it so, whatever
 // fails: the other Windows tests of the run share this prefix.
 class Installer : public ::testing::Test {
@@ -278,6 +310,7 @@ TEST_F(Installer, SilentUninstallRemovesWhatTheInstallMadeAndNothingElse) {
     ~RemoveSentinel() { kxtest::RemoveTree(path); }
   } removeSentinel{sentinel};
   ASSERT_TRUE(kxtest::WriteBytes(sentinel + "\\keep.txt", "keep"));
+  SavedUserSettings savedSettings;
   kxtest::SetRegString(HKEY_CURRENT_USER, kAppKey, "InstallerTestMark", "keep");
 
   ASSERT_TRUE(InstallSilently());
