@@ -219,7 +219,13 @@ Section "un.$(KX_SEC_PROGRAM)" UnSecProgram
   !insertmacro KX_REMOVE_LANG_FILES
   RMDir "$INSTDIR\Lang"
   Delete "$INSTDIR\Uninstall.exe"
-  RMDir /REBOOTOK "$INSTDIR"
+  ; A folder that still holds a loaded extension goes with it at the next
+  ; restart; any other only when it is empty now.
+  ${If} ${RebootFlag}
+    RMDir /REBOOTOK "$INSTDIR"
+  ${Else}
+    RMDir "$INSTDIR"
+  ${EndIf}
 
   SetShellVarContext all
   Delete "${KX_SHORTCUT}"

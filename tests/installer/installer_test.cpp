@@ -152,6 +152,46 @@ class SavedUserSettings {
   bool existed_;
 };
 
+// The removals that Windows carries out at the next restart. The
+// uninstaller's copy of itself asks for one, so a test puts the list back as
+// it found it.
+class SavedPendingRemovals {
+ public:
+  SavedPendingRemovals() {
+    HKEY key = Open();
+    DWORD size = 0;
+    if (key && RegQueryValueExA(key, kValue, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+      data_.resize(size);
+      existed_ = RegQueryValueExA(key, kValue, nullptr, &type_, data_.data(), &size) ==
+                 ERROR_SUCCESS;
+    }
+    if (key) RegCloseKey(key);
+  }
+  ~SavedPendingRemovals() {
+    HKEY key = Open();
+    if (!key) return;
+    if (existed_)
+      RegSetValueExA(key, kValue, 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
+    else
+      RegDeleteValueA(key, kValue);
+    RegCloseKey(key);
+  }
+  SavedPendingRemovals(const SavedPendingRemovals&) = delete;
+  SavedPendingRemovals& operator=(const SavedPendingRemovals&) = delete;
+
+ private:
+  static constexpr char kValue[] = "PendingFileRenameOperations";
+  static HKEY Open() {
+    HKEY key = nullptr;
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                  KEY_QUERY_VALUE | KEY_SET_VALUE, &key);
+    return key;
+  }
+  bool existed_ = false;
+  DWORD type_ = REG_MULTI_SZ;
+  std::vector<BYTE> data_;
+};
+
 // Every test starts from a machine without Karvex and leaves it so, whatever
 // fails: the other Windows tests of the run share this prefix.
 class Installer : public ::testing::Test {
@@ -173,6 +213,19 @@ class Installer : public ::testing::Test {
     DeleteRegValue(HKEY_LOCAL_MACHINE, kAppKey, "InternalVersion", kInstallerView);
     DeleteFileA(Shortcut().c_str());
     kxtest::RemoveTree(InstallDir());
+    // The uninstaller's copy of itself is left for a restart that never
+    // comes under Wine.
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    for (const std::string& name : kxtest::Listing(temp, "~nsu*.tmp")) {
+      const std::string folder = temp + name;
+      kxtest::WaitFor(
+          [&] {
+            DeleteFileA((folder + "\\Un.exe").c_str());
+            return RemoveDirectoryA(folder.c_str()) || !Exists(folder);
+          },
+          10000);
+    }
   }
 
   bool InstallSilently(const std::string& arguments = "") {
@@ -189,6 +242,7 @@ class Installer : public ::testing::Test {
   }
 
   kx::ComScope com_;
+  SavedPendingRemovals pendingRemovals_;
 };
 
 TEST_F(Installer, SilentInstallPutsTheProgramInPlaceAndSwitchesOnTheMenu) {
