@@ -16,6 +16,7 @@ endforeach()
 set(native_args -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
 set(win32_args -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/toolchain-i686.cmake)
 set(win64_args -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/toolchain-x86_64.cmake)
+include(cmake/Installer.cmake)
 
 foreach(flavor native win32 win64)
   ExternalProject_Add(${flavor}
@@ -30,6 +31,7 @@ foreach(flavor native win32 win64)
                -DKX_WINE_RUN=${CMAKE_BINARY_DIR}/wine-run
                ${${flavor}_args}
     INSTALL_COMMAND ""
+    BUILD_BYPRODUCTS ${${flavor}_products}
     BUILD_ALWAYS ON
     LOG_CONFIGURE ON LOG_BUILD ON LOG_OUTPUT_ON_FAILURE ON)
 endforeach()
