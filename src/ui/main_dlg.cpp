@@ -12,6 +12,7 @@
 #include "app/app_ids.h"
 #include "app/folder_test.h"
 #include "app/settings_store.h"
+#include "disk/del_drv_dlg.h"
 #include "engine/deleting.h"
 #include "framework/module.h"
 #include "ui/main_logic.h"
@@ -326,8 +327,10 @@ bool CKXDlg::OnCommand(int id, int code, HWND control) {
     case ID_WEB:
       ShellExecuteA(hwnd_, nullptr, kWebAddress, nullptr, nullptr, SW_SHOWNORMAL);
       return true;
-    case ID_BATCH_DELETE:
     case ID_ERASE_DISK:
+      RunEraseDisk();
+      return true;
+    case ID_BATCH_DELETE:
       return true;  // not part of this build
     case ID_CONTEXT_MENU:
     case ID_PASSWORD:
