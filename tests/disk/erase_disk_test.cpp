@@ -545,6 +545,40 @@ TEST_F(EraseDisk, AFailedWriteIsReportedAndTheDiskIsNotFormatted) {
   EXPECT_TRUE(VolumeIsFree(kDrive));
 }
 
+// Wine's drive manager keeps each drive's type; the way its own drive
+// settings define a drive is the one way to make a CD-ROM drive here.
+struct WineUnixDrive {
+  ULONG size;
+  ULONG type;
+  ULONG fsType;
+  DWORD serial;
+  ULONGLONG unixDevice;
+  WCHAR letter;
+  USHORT mountPoint;  // offsets of zero-terminated Unix paths behind the record
+  USHORT device;
+  USHORT label;
+};
+constexpr DWORD kDefineUnixDrive = 0x6DC080;
+
+bool DefineWineDrive(char letter, UINT type, const char* unixFolder) {
+  std::string record(sizeof(WineUnixDrive), '\0');
+  record += unixFolder;
+  record += '\0';
+  auto* drive = reinterpret_cast<WineUnixDrive*>(record.data());
+  drive->size = static_cast<ULONG>(record.size());
+  drive->type = type;
+  drive->letter = static_cast<WCHAR>(letter - 'A' + 'a');
+  drive->mountPoint = sizeof(WineUnixDrive);
+  HANDLE manager = CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (manager == INVALID_HANDLE_VALUE) return false;
+  DWORD returned = 0;
+  BOOL ok = DeviceIoControl(manager, kDefineUnixDrive, record.data(), static_cast<DWORD>(record.size()),
+                            nullptr, 0, &returned, nullptr);
+  CloseHandle(manager);
+  return ok != FALSE;
+}
+
 class ChooseDisk : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -554,12 +588,9 @@ class ChooseDisk : public ::testing::Test {
       InitCommonControlsEx(&classes);
       RegisterEnglishTexts(nullptr);
     });
-    // Wine takes a drive's type from this key.
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Wine\\Drives", 0, nullptr, 0, KEY_ALL_ACCESS,
-                    nullptr, drives_.Put(), nullptr);
-    RegSetValueExA(drives_.Get(), "n:", 0, REG_SZ, reinterpret_cast<const BYTE*>("cdrom"), 6);
+    if (GetDriveTypeA("N:\\") != DRIVE_CDROM)
+      EXPECT_TRUE(DefineWineDrive(kCdDrive, DRIVE_CDROM, KX_DISK_DIR "/n-root")) << GetLastError();
   }
-  void TearDown() override { RegDeleteValueA(drives_.Get(), "n:"); }
 
   // Runs the chooser here while `user` looks at it from another thread.
   char Run(const std::function<void(HWND)>& user) {
@@ -574,12 +605,10 @@ class ChooseDisk : public ::testing::Test {
     player.join();
     return chooser.selectedDrive;
   }
-
-  kx::RegKey drives_;
 };
 
 TEST_F(ChooseDisk, ListsDrivesInLetterOrderWithoutTheSystemTheProgramAndCdRomDrives) {
-  EXPECT_EQ(GetDriveTypeA("N:\\"), static_cast<UINT>(DRIVE_CDROM));
+  ASSERT_EQ(GetDriveTypeA("N:\\"), static_cast<UINT>(DRIVE_CDROM));
   std::string letters, kText, mText;
   bool okEnabled = false;
   RECT list{}, ok{}, client{};
