@@ -518,7 +518,10 @@ TEST_F(EraseDisk, AFailedWriteIsReportedAndTheDiskIsNotFormatted) {
       HWND error = WaitForBox(eraser, kEraseCaption);
       ASSERT_TRUE(error);
       errors.push_back(BoxText(error));
-      if (answer == IDRETRY) kxtest::SaveScreenshot(eraser, "disk-eraser-write-error");
+      if (answer == IDRETRY) {
+        kxtest::SaveScreenshot(eraser, "disk-eraser-write-error");
+        kxtest::SaveScreenshot(error, "disk-eraser-write-error-box");
+      }
       kxtest::Click(error, answer);
       kxtest::WaitFor([&] { return !IsWindow(error); });
     }
