@@ -13,6 +13,7 @@
 #include "base/product.h"
 #include "base/settings_store.h"
 #include "framework/com.h"
+#include "disk/del_drv_dlg.h"
 #include "framework/module.h"
 #include "framework/window.h"
 #include "ui/app_icon.h"
@@ -312,8 +313,10 @@ bool CKXDlg::OnCommand(int id, int code, HWND control) {
     case ID_WEB:
       ShellExecuteA(hwnd_, nullptr, kWebAddress, nullptr, nullptr, SW_SHOWNORMAL);
       return true;
-    case ID_BATCH_DELETE:
     case ID_ERASE_DISK:
+      RunEraseDisk();
+      return true;
+    case ID_BATCH_DELETE:
       return true;  // not part of this build
     case ID_CONTEXT_MENU:
     case ID_PASSWORD:

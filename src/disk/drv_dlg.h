@@ -1,0 +1,38 @@
+#pragma once
+// CKXDrvDlg: the modal "Choose Disk" dialog. Lists the machine's drives with
+// their shell icon, display name and size, and answers the chosen letter in
+// selectedDrive (0 when nothing was chosen).
+#include <windows.h>
+#include <commctrl.h>
+
+#include "framework/dialog.h"
+
+class CKXDrvDlg : public kx::Dialog {
+ public:
+  CKXDrvDlg();
+  ~CKXDrvDlg() override;
+
+  // Fills the list; the dialog runs it once when it opens.
+  void FillDriveList();
+
+  bool smallIcons = true;
+  // The drive of the system folder, and that of the running program, are
+  // never listed while this is set.
+  bool skipSystemDrive = true;
+  bool skipCdRom = true;
+  char selectedDrive = 0;
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  void OnOK() override;
+  void OnCancel() override;
+
+ private:
+  void AddDrive(char letter);
+  bool MakeImageList(HICON icon);
+  void FitToList();
+  void UpdateOk();
+
+  HIMAGELIST images_ = nullptr;
+};
