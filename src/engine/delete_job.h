@@ -3,9 +3,11 @@
 // record that also carries what a running job needs. The tree operations here
 // are plain logic; walking the disk (Prepare) and destroying (Delete) live
 // beside it and call back into the job's host for progress and prompts.
+#include <cstddef>
 #include <cstdint>
 
 #include "base/config_record.h"
+#include "engine/item_arena.h"
 
 constexpr int kMaxPathBytes = 260;  // MAX_PATH, without the terminator
 
@@ -24,9 +26,33 @@ AfterError NextStepAfter(int answer, uint8_t& skipAll);
 
 struct DeleteJob;
 
+// The path of an item. An item keeps only what its path adds to its parent's
+// (the name, for what a folder listing found), so a job of a million files
+// does not hold a million full paths; the full path is built when asked for.
+class ItemPath {
+ public:
+  // The full path, built into one of the job's path slots. The text stays
+  // valid until kPathSlots more paths of the same job have been built, which
+  // covers a call that takes it; hold a copy (CopyTo) across anything that
+  // walks other items. Only the thread that works on the job may ask.
+  operator const char*() const;
+  // The full path into out (size bytes); false when it does not fit, and out
+  // then holds an empty text.
+  bool CopyTo(char* out, size_t size) const;
+  size_t Length() const { return length_; }
+
+ private:
+  friend struct ItemPathAccess;
+  uint16_t length_;    // of the full path, without the terminator
+  uint8_t flags_;      // see delete_job.cpp
+  uint8_t sizeClass_;  // the item's block in the job's arena
+};
+
+constexpr int kPathSlots = 8;
+
 struct DeleteItem {
-  char path[kMaxPathBytes + 1];
-  const char* name;        // into path, at its name part
+  ItemPath path;           // first: the path finds its item from its own address
+  const char* name;        // the name part of the path, kept with the item
   int64_t size;            // bytes; 0 for folders and unprepared items
   uint8_t isFolder;
   DeleteJob* job;          // the owning job (the root's points to the root)
@@ -71,6 +97,9 @@ struct DeleteJob {
   uint8_t skipAllDeleteErrors;
   uint8_t skipAllListErrors;
   uint32_t lastLabelUpdate;  // GetTickCount of the last label update; 0 never
+  ItemArena items;           // every item but the root; freed with the job
+  char pathSlots[kPathSlots][kMaxPathBytes + 1];
+  uint32_t nextPathSlot;
 };
 
 // Sets every field to zero, the root's job to the job, the settings to defaults.
@@ -95,6 +124,10 @@ bool IsCovered(const DeleteJob& job, const char* path);
 void DropNestedItems(DeleteJob& job);
 // Adds a child at the front of the parent's list. Null when too long / no memory.
 DeleteItem* AddChild(DeleteItem& parent, const char* path, int64_t size, bool isFolder);
+// The same for the entry name of a folder listing: the child's path is the
+// parent's joined with the name (one backslash between them). Null for an
+// empty name, a joined path over 260 bytes, or no memory.
+DeleteItem* AddNamedChild(DeleteItem& parent, const char* name, int64_t size, bool isFolder);
 bool RemoveTopLevelItem(DeleteJob& job, DeleteItem* item);
 void FreeChildren(DeleteItem& item);
 // Number of top-level items; the first one's path (261-byte buffer) and folder

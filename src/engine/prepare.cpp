@@ -94,8 +94,12 @@ Walked WalkItem(DeleteItem& item, const WIN32_FIND_DATAA* listed, DWORD& error);
 
 Walked ListFolder(DeleteItem& folder) {
   DeleteJob& job = *folder.job;
+  // The folder's path is built once for its whole listing; its entries are
+  // stored by name under it.
+  char folderPath[kMaxPathBytes + 1];
+  folder.path.CopyTo(folderPath, sizeof folderPath);
   char pattern[kMaxPathBytes + 1];
-  std::memcpy(pattern, folder.path, sizeof pattern);
+  std::memcpy(pattern, folderPath, sizeof pattern);
   bool fits = PathJoin(pattern, sizeof pattern, "*.*");
 
   WIN32_FIND_DATAA data;
@@ -107,7 +111,7 @@ Walked ListFolder(DeleteItem& folder) {
     // Only a drive root can be listed with nothing in it, not even "." and "..".
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return Walked::Done;
     if (job.skipAllListErrors) return Walked::Done;
-    const AfterError next = NextStepAfter(Ask(job, folder.path, error), job.skipAllListErrors);
+    const AfterError next = NextStepAfter(Ask(job, folderPath, error), job.skipAllListErrors);
     if (next == AfterError::kTryAgain) continue;
     if (next == AfterError::kSkip) return Walked::Done;
     CancelJob(job);
@@ -117,11 +121,9 @@ Walked ListFolder(DeleteItem& folder) {
   do {
     const char* name = EntryName(data);
     if (name == nullptr) continue;
-    char path[kMaxPathBytes + 1];
-    std::memcpy(path, folder.path, sizeof path);
     // An entry whose path would be too long is neither counted nor destroyed.
-    if (!PathJoin(path, sizeof path, name)) continue;
-    DeleteItem* child = AddChild(folder, path, SizeOf(data.nFileSizeHigh, data.nFileSizeLow), false);
+    DeleteItem* child =
+        AddNamedChild(folder, name, SizeOf(data.nFileSizeHigh, data.nFileSizeLow), false);
     if (child == nullptr) continue;
     DWORD error = 0;
     if (WalkItem(*child, &data, error) == Walked::Cancelled) return Walked::Cancelled;
@@ -137,7 +139,7 @@ Walked WalkItem(DeleteItem& item, const WIN32_FIND_DATAA* listed, DWORD& error) 
   FreeChildren(item);
   item.isFolder = 0;
   item.size = 0;
-  if (item.path[0] == '\0') {
+  if (item.path.Length() == 0) {
     error = ERROR_FILE_NOT_FOUND;
     return Walked::Unreadable;
   }

@@ -77,3 +77,27 @@ TEST_F(RunningInstance, HandOffAndRegistrationRunsDoNotTakePart) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 32-bit job of a million items needs the address space above 2 GiB that
+// 64-bit Windows gives only to programs that say they can use it.
+TEST(ShippedProgram, IsLargeAddressAware) {
+  HANDLE file = CreateFileA(kxtest::DistPath("KXer.exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  char header[4096] = {};
+  DWORD read = 0;
+  ReadFile(file, header, sizeof header, &read, nullptr);
+  CloseHandle(file);
+  ASSERT_GE(read, sizeof(IMAGE_DOS_HEADER));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(header);
+  ASSERT_EQ(dos->e_magic, IMAGE_DOS_SIGNATURE);
+  ASSERT_LE(static_cast<DWORD>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS32), read);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(header + dos->e_lfanew);
+  ASSERT_EQ(nt->Signature, IMAGE_NT_SIGNATURE);
+  EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+  EXPECT_TRUE(nt->FileHeader.Characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE);
+}
+
+}  // namespace

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "engine/shred_support.h"
+#include "engine/shredder.h"
 #include "lang/english_texts.h"
 #include "lang/text_store.h"
 
@@ -233,6 +235,61 @@ TEST_F(PrepareTest, ACancelledJobStopsWalkingAtOnce) {
   EXPECT_FALSE(Prepare(job));
   EXPECT_LE(host.reports, 7);
   EXPECT_LT(job.fileCount, 40u);
+}
+
+// Paths near the limit are made through the wide functions, which take
+// longer paths than the ANSI ones the engine uses.
+std::wstring Long(const std::string& path) { return L"\\\\?\\" + std::wstring(path.begin(), path.end()); }
+
+bool WriteLong(const std::string& path, const std::string& content) {
+  HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  CloseHandle(file);
+  return written == content.size();
+}
+
+std::string ReadLong(const std::string& path) {
+  HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  char buffer[64] = {};
+  DWORD read = 0;
+  ReadFile(file, buffer, sizeof buffer, &read, nullptr);
+  CloseHandle(file);
+  return std::string(buffer, read);
+}
+
+TEST_F(PrepareTest, EntriesUpToThePathLimitAreWalkedAndDestroyedAndOneBeyondItIsLeftAlone) {
+  ScratchFolder scratch;
+  const std::string folder = scratch.Path() + "\\" + std::string(250 - scratch.Path().size() - 1, 'd');
+  ASSERT_EQ(folder.size(), 250u);
+  ASSERT_TRUE(CreateDirectoryW(Long(folder).c_str(), nullptr));
+  const std::string at259 = folder + "\\" + std::string(8, 'a');
+  const std::string at260 = folder + "\\" + std::string(9, 'b');
+  const std::string beyond = folder + "\\" + std::string(10, 'c');
+  ASSERT_TRUE(WriteLong(at259, "259"));
+  ASSERT_TRUE(WriteLong(at260, "260!"));
+  ASSERT_TRUE(WriteLong(beyond, "untouched"));
+  Add(folder);
+
+  ASSERT_TRUE(Prepare(job));
+  std::vector<std::string> paths;
+  CollectPaths(job.root, paths);
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(paths, (std::vector<std::string>{folder, at259, at260}));
+  EXPECT_EQ(job.fileCount, 2u);
+  EXPECT_EQ(job.totalBytes, 7u);
+
+  Delete(job);
+  EXPECT_EQ(ReadLong(at259), "<missing>");
+  EXPECT_EQ(ReadLong(at260), "<missing>");
+  // What the job could not name is not part of it; its folder stays for it.
+  EXPECT_EQ(ReadLong(beyond), "untouched");
+  DeleteFileW(Long(beyond).c_str());
+  RemoveDirectoryW(Long(folder).c_str());
 }
 
 }  // namespace

@@ -540,7 +540,7 @@ TEST_F(MainWindow, ActivationMessageRestoresAMinimisedWindow) {
 std::vector<std::string> PendingPaths() {
   std::vector<std::string> paths;
   for (const DeleteItem* item = TheApp().PendingList().root.firstChild; item; item = item->next)
-    paths.push_back(item->path);
+    paths.emplace_back(item->path);
   return paths;
 }
 
