@@ -17,6 +17,7 @@
 #include "engine/progress_math.h"
 #include "framework/com.h"
 #include "framework/module.h"
+#include "framework/ui_thread.h"
 #include "framework/system_error.h"
 #include "lang/text_store.h"
 
@@ -243,31 +244,8 @@ void CKXDelDrvDlg::Paint(HDC dc) {
 
 void CKXDelDrvDlg::WaitForWorker() {
   if (!workerThread) return;
-  HANDLE thread = workerThread.Get();
-  bool quit = false;
-  WPARAM quitCode = 0;
-  for (;;) {
-    DWORD code = 0;
-    if (!GetExitCodeThread(thread, &code) || code != STILL_ACTIVE) break;
-    DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
-    if (woke == WAIT_OBJECT_0) break;
-    if (woke != WAIT_OBJECT_0 + 1) {
-      WaitForSingleObject(thread, INFINITE);
-      break;
-    }
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        quit = true;
-        quitCode = msg.wParam;
-        continue;
-      }
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
+  kx::WaitForThread(workerThread.Get());
   workerThread.Reset();
-  if (quit) PostQuitMessage(static_cast<int>(quitCode));
 }
 
 // --- Worker side -------------------------------------------------------------

@@ -51,4 +51,30 @@ DWORD WINAPI UiThread::ThreadProc(void* param) {
   return static_cast<DWORD>(code);
 }
 
+void WaitForThread(HANDLE thread) {
+  bool quit = false;
+  WPARAM quitCode = 0;
+  for (;;) {
+    DWORD exitCode = 0;
+    if (!GetExitCodeThread(thread, &exitCode) || exitCode != STILL_ACTIVE) break;
+    DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
+    if (woke == WAIT_OBJECT_0) break;
+    if (woke != WAIT_OBJECT_0 + 1) {
+      WaitForSingleObject(thread, INFINITE);
+      break;
+    }
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        quit = true;
+        quitCode = msg.wParam;
+        continue;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  if (quit) PostQuitMessage(static_cast<int>(quitCode));
+}
+
 }  // namespace kx

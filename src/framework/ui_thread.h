@@ -58,4 +58,10 @@ class UiThread {
   std::atomic<HWND> mainWindow_{nullptr};
 };
 
+// Waits until the thread has ended while the calling thread's windows (and
+// any system window that talks to it) are served. A WM_QUIT that arrives
+// meanwhile is posted again afterwards instead of ending the wait early, so
+// a caller's loop still ends but never under a worker halfway through its work.
+void WaitForThread(HANDLE thread);
+
 }  // namespace kx

@@ -41,34 +41,6 @@ std::string SystemErrorText(DWORD code) {
 
 }  // namespace
 
-// The hand-off run has no window of its own, but system windows may still
-// talk to its thread. Leaving early on WM_QUIT would end the process under a
-// worker that is halfway through a file.
-void WaitForThread(HANDLE thread) {
-  bool quit = false;
-  WPARAM quitCode = 0;
-  for (;;) {
-    DWORD exitCode = 0;
-    if (!GetExitCodeThread(thread, &exitCode) || exitCode != STILL_ACTIVE) break;
-    DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
-    if (woke == WAIT_OBJECT_0) break;
-    if (woke != WAIT_OBJECT_0 + 1) {
-      WaitForSingleObject(thread, INFINITE);
-      break;
-    }
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        quit = true;
-        quitCode = msg.wParam;
-        continue;
-      }
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
-  if (quit) PostQuitMessage(static_cast<int>(quitCode));
-}
 
 namespace {
 
@@ -110,7 +82,7 @@ bool DeletionRunner::StartWorker(DeleteJob& pending, HWND mainWindow) {
   if (mainWindow)
     Keep(std::move(worker));
   else
-    WaitForThread(worker.Get());
+    kx::WaitForThread(worker.Get());
   return true;
 }
 
@@ -122,7 +94,7 @@ void DeletionRunner::Keep(kx::Handle worker) {
 }
 
 void DeletionRunner::WaitForWorkers() {
-  for (kx::Handle& worker : workers_) WaitForThread(worker.Get());
+  for (kx::Handle& worker : workers_) kx::WaitForThread(worker.Get());
   workers_.clear();
 }
 

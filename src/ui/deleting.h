@@ -51,9 +51,6 @@ class DeletionRunner {
   std::vector<kx::Handle> workers_;
 };
 
-// Waits for a thread while handling the calling thread's messages; a WM_QUIT
-// seen meanwhile is posted again afterwards.
-void WaitForThread(HANDLE thread);
 // Runs one job on the calling (worker) thread: progress window, settings,
 // preparation and deletion. Returns when the job has ended or was cancelled.
 void RunDeletingJob(DeleteJob& job);
