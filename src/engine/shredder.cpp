@@ -96,14 +96,17 @@ std::wstring Widened(const char* text) {
   return wide;
 }
 
-// A handle on a folder (or on the link that stands in its place) that can
-// read attributes and nothing else.
-HANDLE OpenFolderToLook(const char* path) {
+// A handle on a folder that can read attributes and nothing else: on the
+// link itself when one stands in its place, or, with followLinks, on what
+// the path leads to (the folder a selected item lies in may well be reached
+// through a junction).
+HANDLE OpenFolderToLook(const char* path, bool followLinks = false) {
+  const DWORD flags =
+      FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
   return Unredirected([&] {
     return CreateFileA(path, FILE_READ_ATTRIBUTES,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                       nullptr);
+                       OPEN_EXISTING, flags, nullptr);
   });
 }
 
@@ -289,7 +292,7 @@ void Shredder::AnchorOn(const char* path) {
   if (length > 1 && item[length - 1] == '\\' && !NamesDriveRoot(item)) item[--length] = '\0';
 
   if (NamesDriveRoot(item)) {
-    kx::FileHandle root(OpenFolderToLook(item));
+    kx::FileHandle root(OpenFolderToLook(item, true));
     if (root) anchor_ = FinalPathOf(root.Get());
     if (anchor_.empty()) anchorError_ = LastErrorOr(ERROR_PATH_NOT_FOUND);
     return;
@@ -301,7 +304,7 @@ void Shredder::AnchorOn(const char* path) {
   PathParent(parent);
   std::wstring folder;
   {
-    kx::FileHandle handle(OpenFolderToLook(parent));
+    kx::FileHandle handle(OpenFolderToLook(parent, true));
     if (handle) folder = FinalPathOf(handle.Get());
   }
   if (folder.empty()) {
