@@ -348,3 +348,16 @@ AfterError NextStepAfter(int answer, uint8_t& skipAll) {
       return AfterError::kCancel;
   }
 }
+
+const char* OwnReasonKey(uint32_t code) {
+  switch (code) {
+    case kReasonOtherNames:
+      return "ReasonOtherNames";
+    case kReasonOutsideSelection:
+      return "ReasonOutside";
+    case kReasonNotALink:
+      return "ReasonNotALink";
+    default:
+      return nullptr;
+  }
+}

@@ -24,6 +24,16 @@ enum class AfterError { kTryAgain, kSkip, kCancel };
 // without asking; any answer but the four known ones cancels.
 AfterError NextStepAfter(int answer, uint8_t& skipAll);
 
+// Reasons of the engine's own for a failed step, passed to the error prompt
+// in place of a system error code. They carry the bit that the system leaves
+// to applications, so no system error has the same number.
+constexpr uint32_t kReasonOtherNames = 0x204B0001;  // hard links share the contents
+constexpr uint32_t kReasonOutsideSelection = 0x204B0002;  // the name leads elsewhere now
+constexpr uint32_t kReasonNotALink = 0x204B0003;  // a reparse point that holds data
+// The language key (section Global) of the text that explains one of the
+// reasons above; null for a system error code.
+const char* OwnReasonKey(uint32_t code);
+
 struct DeleteJob;
 
 // The path of an item. An item keeps only what its path adds to its parent's
@@ -72,8 +82,9 @@ class JobHost {
   virtual bool ReportProgress(DeleteJob& job, const char* fileText, const char* folderText) = 0;
   // Shows the error prompt: the message is the language key (section
   // Global) of a pattern with %1 for the name and %2 for the reason; the
-  // failed path and the system error code come with it. Answers a button
-  // identifier (kAnswer...).
+  // failed path and the system error code come with it (or one of the
+  // engine's own reasons, see OwnReasonKey). Answers a button identifier
+  // (kAnswer...).
   virtual int ErrorPrompt(DeleteJob& job, const char* messageKey, const char* path,
                           uint32_t errorCode) = 0;
   // Switches the bar between busy (marquee) and normal.
@@ -83,6 +94,8 @@ class JobHost {
   // Called after a file was completely overwritten and flushed, before its
   // length is cut (a seam that lets tests read what was written).
   virtual void FileOverwritten(DeleteJob& job, const char* path) {}
+  // Called once an item (a file, a link or a folder) is gone from the disk.
+  virtual void ItemRemoved(DeleteJob& job, const char* path) {}
 };
 
 struct DeleteJob {

@@ -32,16 +32,55 @@ ShredTarget ClassifyShredTarget(uint32_t attributes) {
   return folder ? ShredTarget::kFolder : ShredTarget::kFile;
 }
 
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsLetter(char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+
+// Skips one component; answers where it ends (a separator or the end).
+const char* ComponentEnd(const char* p) {
+  while (*p != '\0' && !IsSeparator(*p)) ++p;
+  return p;
+}
+
+// \\server or \\server\share, with at most one trailing separator.
+bool IsShareRoot(const char* rest) {
+  const char* server = ComponentEnd(rest);
+  if (server == rest) return false;
+  if (*server == '\0' || server[1] == '\0') return true;
+  const char* share = ComponentEnd(server + 1);
+  return *share == '\0' || (share[1] == '\0');
+}
+
+}  // namespace
+
 bool NamesDriveRoot(const char* path) {
-  size_t length = std::strlen(path);
-  if (length <= 3) return true;
-  if (path[length - 1] == ':') return true;
-  if (path[length - 2] == ':' && path[length - 1] == '\\') return true;
-  if (path[0] != '\\' || path[1] != '\\') return false;
-  // \\server\share: at most one separator between the server and the end
-  // (a trailing one does not count).
-  int separators = 0;
-  for (size_t i = 2; i + 1 < length; ++i)
-    if (path[i] == '\\') ++separators;
-  return separators <= 1;
+  if (path == nullptr) return false;
+  if (IsSeparator(path[0]) && path[1] == '\0') return true;  // the current drive's root
+  if (IsSeparator(path[0]) && IsSeparator(path[1])) {
+    if ((path[2] == '?' || path[2] == '.') && IsSeparator(path[3])) {
+      path += 4;
+      if ((path[0] | 0x20) == 'u' && (path[1] | 0x20) == 'n' && (path[2] | 0x20) == 'c' &&
+          IsSeparator(path[3]))
+        return IsShareRoot(path + 4);
+    } else {
+      return IsShareRoot(path + 2);
+    }
+  }
+  return IsLetter(path[0]) && path[1] == ':' &&
+         (path[2] == '\0' || (IsSeparator(path[2]) && path[3] == '\0'));
+}
+
+bool IsNameSurrogate(uint32_t reparseTag) { return (reparseTag & 0x20000000u) != 0; }
+
+bool PathLiesInside(const wchar_t* path, const wchar_t* anchor) {
+  if (path == nullptr || anchor == nullptr || anchor[0] == L'\0') return false;
+  size_t i = 0;
+  for (; anchor[i] != L'\0'; ++i) {
+    wchar_t a = anchor[i], p = path[i];
+    if (a == p) continue;
+    bool letter = a < 0x80 && ((a | 0x20) >= L'a' && (a | 0x20) <= L'z');
+    if (!letter || (a ^ p) != 0x20) return false;
+  }
+  return path[i] == L'\0' || path[i] == L'\\' || anchor[i - 1] == L'\\';
 }

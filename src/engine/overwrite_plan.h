@@ -37,9 +37,23 @@ enum class ShredTarget {
   kUnknown,     // attributes unreadable: the open decides (and fails)
 };
 // True for a path that names a drive or a share rather than a folder on it
-// (C: or C:\ or \\server\share, and any path of at most 3 bytes): such a
-// folder is emptied but never removed.
+// (C:, C:\, \, \\server, \\server\share, each also behind \\?\ or \\.\):
+// such a folder is emptied but never removed. Any other path is an item like
+// the rest, however short: calling it a root would report it removed while
+// it stays.
 bool NamesDriveRoot(const char* path);
+
+// True for a reparse tag that makes its item a name for something else (a
+// symbolic link, junction or mount point), which is removed as a link. Other
+// tags (deduplicated, compressed, cloud placeholders, tiered storage) hold
+// the file's own data in a form only the system reads.
+bool IsNameSurrogate(uint32_t reparseTag);
+
+// True when path (as the system resolves a handle's final path) is anchor
+// itself or lies below it. ASCII letters match in any case; every other
+// character must match exactly, which can only refuse a path, never admit
+// one.
+bool PathLiesInside(const wchar_t* path, const wchar_t* anchor);
 
 // What an item that reached the deletion pass as a file really is. Anything
 // carrying the reparse bit is a link and is never opened for writing.

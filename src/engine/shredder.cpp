@@ -22,6 +22,8 @@ struct FileIdentity {
   DWORD indexHigh = 0;
   DWORD indexLow = 0;
   DWORD attributes = INVALID_FILE_ATTRIBUTES;
+  DWORD links = 0;
+  int64_t size = 0;
   bool known = false;
 };
 
@@ -53,9 +55,63 @@ FileIdentity IdentityOf(HANDLE file) {
   id.indexHigh = info.nFileIndexHigh;
   id.indexLow = info.nFileIndexLow;
   id.attributes = info.dwFileAttributes;
+  id.links = info.nNumberOfLinks;
+  id.size = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) |
+                                 info.nFileSizeLow);
   id.known = true;
   return id;
 }
+
+// The code of a call that failed without saying why still names a failure.
+DWORD LastErrorOr(DWORD fallback) {
+  DWORD code = GetLastError();
+  return code != ERROR_SUCCESS ? code : fallback;
+}
+
+// The path a handle really reached, with every link and drive letter
+// resolved as the system sees them; empty (the reason in GetLastError) when
+// the system cannot say.
+std::wstring FinalPathOf(HANDLE handle) {
+  const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+  wchar_t buffer[MAX_PATH + 1];
+  DWORD length = GetFinalPathNameByHandleW(handle, buffer, MAX_PATH + 1, flags);
+  if (length == 0) return {};
+  if (length <= MAX_PATH) return std::wstring(buffer, length);
+  std::wstring longer(length, L'\0');
+  DWORD again = GetFinalPathNameByHandleW(handle, &longer[0], length, flags);
+  if (again == 0 || again >= length) {
+    if (again != 0) SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return {};
+  }
+  longer.resize(again);
+  return longer;
+}
+
+std::wstring Widened(const char* text) {
+  int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (units <= 1) return {};
+  std::wstring wide(static_cast<size_t>(units), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], units);
+  wide.resize(static_cast<size_t>(units - 1));
+  return wide;
+}
+
+// A handle on a folder that can read attributes and nothing else: on the
+// link itself when one stands in its place, or, with followLinks, on what
+// the path leads to (the folder a selected item lies in may well be reached
+// through a junction).
+HANDLE OpenFolderToLook(const char* path, bool followLinks = false) {
+  const DWORD flags =
+      FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+  return Unredirected([&] {
+    return CreateFileA(path, FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, flags, nullptr);
+  });
+}
+
+constexpr DWORD kAttributesThatBlock =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 bool SameFile(const FileIdentity& a, const FileIdentity& b) {
   return a.known && b.known && a.volume == b.volume && a.indexHigh == b.indexHigh &&
@@ -83,6 +139,12 @@ DWORD DeleteLinkItself(const char* path) {
   // The handle reached the target (the system followed the link although
   // told not to): whatever is done through it would happen out there.
   if (!(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ERROR_NOT_SUPPORTED;
+  // Only a name for something else goes as a link; any other reparse point
+  // holds the item's own data, which removing it would claim destroyed.
+  FILE_ATTRIBUTE_TAG_INFO tag = {};
+  if (!GetFileInformationByHandleEx(link.Get(), FileAttributeTagInfo, &tag, sizeof tag))
+    return LastErrorOr(ERROR_NOT_SUPPORTED);
+  if (!IsNameSurrogate(tag.ReparseTag)) return kReasonNotALink;
   if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
     FILE_BASIC_INFO basic = {};
     basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
@@ -103,6 +165,8 @@ bool FileWriter::Write(HANDLE file, uint64_t offset, const void* data, DWORD siz
   written = 0;
   return WriteFile(file, data, size, &written, &at) != 0;
 }
+
+bool FileWriter::Flush(HANDLE file) { return FlushFileBuffers(file) != 0; }
 
 Shredder::Shredder(DeleteJob& job, FileWriter* writer)
     : job_(job), writer_(writer ? writer : &defaultWriter_) {}
@@ -177,7 +241,10 @@ bool Shredder::WriteAt(HANDLE file, uint64_t offset, DWORD size, const char* pat
 bool Shredder::RemoveLink(const char* path, bool folder) {
   for (;;) {
     DWORD code = DeleteLinkItself(path);
-    if (code == ERROR_SUCCESS) return true;
+    if (code == ERROR_SUCCESS) {
+      if (job_.host) job_.host->ItemRemoved(job_, path);
+      return true;
+    }
     if (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", path, code) == Next::kGiveUp)
       return false;
   }
@@ -190,9 +257,89 @@ struct Shredder::OpenFile {
   FileIdentity identity;
   uint32_t sector = 0;
   LARGE_INTEGER size = {};
+  // What the name showed before its blocking attributes were cleared; put
+  // back when the file stays.
+  DWORD clearedAttributes = INVALID_FILE_ATTRIBUTES;
 };
 
+// Holds the final path of one item for as long as it is being destroyed.
+class Shredder::Anchor {
+ public:
+  Anchor(Shredder& shredder, const char* path, bool take) : shredder_(shredder), took_(take) {
+    if (take) shredder.AnchorOn(path);
+  }
+  ~Anchor() {
+    if (!took_) return;
+    shredder_.anchor_.clear();
+    shredder_.anchored_ = false;
+  }
+  Anchor(const Anchor&) = delete;
+  Anchor& operator=(const Anchor&) = delete;
+
+ private:
+  Shredder& shredder_;
+  bool took_;
+};
+
+void Shredder::AnchorOn(const char* path) {
+  anchored_ = true;
+  anchor_.clear();
+  anchorError_ = ERROR_SUCCESS;
+  char item[kMaxPathBytes + 1];
+  lstrcpynA(item, path, sizeof item);
+  size_t length = std::strlen(item);
+  // A folder given with a trailing separator is the same folder.
+  if (length > 1 && item[length - 1] == '\\' && !NamesDriveRoot(item)) item[--length] = '\0';
+
+  if (NamesDriveRoot(item)) {
+    kx::FileHandle root(OpenFolderToLook(item, true));
+    if (root) anchor_ = FinalPathOf(root.Get());
+    if (anchor_.empty()) anchorError_ = LastErrorOr(ERROR_PATH_NOT_FOUND);
+    return;
+  }
+  // The item's own final path would follow it if it were a link: what it
+  // must be is its name as its folder lists it, in its folder's final path.
+  char parent[kMaxPathBytes + 1];
+  std::memcpy(parent, item, sizeof parent);
+  PathParent(parent);
+  std::wstring folder;
+  {
+    kx::FileHandle handle(OpenFolderToLook(parent, true));
+    if (handle) folder = FinalPathOf(handle.Get());
+  }
+  if (folder.empty()) {
+    anchorError_ = LastErrorOr(ERROR_PATH_NOT_FOUND);
+    return;
+  }
+  WIN32_FIND_DATAW entry;
+  const std::wstring wide = Widened(item);
+  kx::FindHandle find(Unredirected([&] { return FindFirstFileW(wide.c_str(), &entry); }));
+  if (!find) {
+    anchorError_ = LastErrorOr(ERROR_FILE_NOT_FOUND);
+    return;
+  }
+  if (folder.back() != L'\\') folder += L'\\';
+  anchor_ = folder + entry.cFileName;
+}
+
+DWORD Shredder::CheckInside(HANDLE handle) {
+  if (anchor_.empty()) return anchorError_ != ERROR_SUCCESS ? anchorError_ : kReasonOutsideSelection;
+  const std::wstring final = FinalPathOf(handle);
+  if (final.empty()) return LastErrorOr(ERROR_INVALID_FUNCTION);
+  return PathLiesInside(final.c_str(), anchor_.c_str()) ? ERROR_SUCCESS : kReasonOutsideSelection;
+}
+
+void Shredder::PutAttributesBack(const char* path, DWORD attributes) {
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  Unredirected([&] { return SetFileAttributesA(path, attributes); });
+}
+
 int64_t Shredder::Shred(const char* path) {
+  Anchor anchor(*this, path, !anchored_);
+  return ShredFile(path);
+}
+
+int64_t Shredder::ShredFile(const char* path) {
   if (!Report(nullptr, nullptr)) return kShredGivenUp;
   if (!EnsureFillBuffer()) return kShredGivenUp;
   OpenFile file;
@@ -204,9 +351,35 @@ int64_t Shredder::Shred(const char* path) {
     case Opened::kFile:
       break;
   }
-  if (!Overwrite(file, path)) return kShredGivenUp;
-  if (!CutAndRemove(path, file.identity)) return kShredGivenUp;
+  if (!Overwrite(file, path)) {
+    PutAttributesBack(path, file.clearedAttributes);
+    return kShredGivenUp;
+  }
+  if (!CutAndRemove(path, file)) return kShredGivenUp;
   return file.size.QuadPart;
+}
+
+DWORD Shredder::Examine(OpenFile& file, bool& isLink) {
+  isLink = false;
+  file.identity = IdentityOf(file.handle.Get());
+  // Without the file's identity nothing can be checked, and the cut that
+  // follows could not make sure it reaches the same file.
+  if (!file.identity.known) return LastErrorOr(ERROR_INVALID_FUNCTION);
+  ShredTarget opened = ClassifyShredTarget(file.identity.attributes);
+  if (opened == ShredTarget::kFileLink || opened == ShredTarget::kFolderLink) {
+    isLink = true;
+    return ERROR_SUCCESS;
+  }
+  if (opened == ShredTarget::kFolder) return ERROR_ACCESS_DENIED;  // what opening a folder as a file answers
+  // A link that the system shows as the file itself, or a folder on the
+  // path swapped for one since the walk, leads the handle out of the item.
+  DWORD inside = CheckInside(file.handle.Get());
+  if (inside != ERROR_SUCCESS) return inside;
+  // The contents belong to every name of the file, and the others are not
+  // part of the selection.
+  if (file.identity.links > 1) return kReasonOtherNames;
+  file.size.QuadPart = file.identity.size;
+  return ERROR_SUCCESS;
 }
 
 Shredder::Opened Shredder::OpenForOverwrite(const char* path, OpenFile& file) {
@@ -218,7 +391,10 @@ Shredder::Opened Shredder::OpenForOverwrite(const char* path, OpenFile& file) {
       return RemoveLink(path, attributes & FILE_ATTRIBUTE_DIRECTORY) ? Opened::kLinkRemoved
                                                                       : Opened::kGivenUp;
     case ShredTarget::kFile:
-      Unredirected([&] { return SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL); });
+      // Only these keep a file from being opened for writing or removed.
+      if ((attributes & kAttributesThatBlock) &&
+          Unredirected([&] { return SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL); }))
+        file.clearedAttributes = attributes;
       break;
     case ShredTarget::kFolder:
     case ShredTarget::kUnknown:
@@ -229,33 +405,33 @@ Shredder::Opened Shredder::OpenForOverwrite(const char* path, OpenFile& file) {
   const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL |
                       (UnbufferedFits(file.sector) ? FILE_FLAG_NO_BUFFERING : FILE_FLAG_WRITE_THROUGH);
   for (;;) {
+    DWORD code;
     HANDLE opened = Unredirected([&] {
       return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, flags,
                          nullptr);
     });
     if (opened != INVALID_HANDLE_VALUE && opened != nullptr) {
       file.handle.Reset(opened);
-      break;
+      // Whatever the name showed a moment ago, the handle tells what was opened.
+      bool isLink = false;
+      code = Examine(file, isLink);
+      if (isLink) {
+        file.handle.Reset();
+        return RemoveLink(path, file.identity.attributes & FILE_ATTRIBUTE_DIRECTORY)
+                   ? Opened::kLinkRemoved
+                   : Opened::kGivenUp;
+      }
+      if (code == ERROR_SUCCESS) return Opened::kFile;
+      // Not held while the user decides: the other program may need it.
+      file.handle.Reset();
+    } else {
+      code = LastErrorOr(ERROR_OPEN_FAILED);
     }
-    DWORD code = GetLastError();
-    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return Opened::kGivenUp;
+    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) {
+      PutAttributesBack(path, file.clearedAttributes);
+      return Opened::kGivenUp;
+    }
   }
-
-  // Whatever the name showed a moment ago, the handle tells what was opened.
-  file.identity = IdentityOf(file.handle.Get());
-  ShredTarget opened = ClassifyShredTarget(file.identity.attributes);
-  if (opened == ShredTarget::kFileLink || opened == ShredTarget::kFolderLink) {
-    file.handle.Reset();
-    return RemoveLink(path, opened == ShredTarget::kFolderLink) ? Opened::kLinkRemoved
-                                                                : Opened::kGivenUp;
-  }
-  if (opened == ShredTarget::kFolder) return Opened::kGivenUp;
-
-  while (!GetFileSizeEx(file.handle.Get(), &file.size)) {
-    DWORD code = GetLastError();
-    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return Opened::kGivenUp;
-  }
-  return Opened::kFile;
 }
 
 bool Shredder::Overwrite(OpenFile& file, const char* path) {
@@ -277,30 +453,50 @@ bool Shredder::Overwrite(OpenFile& file, const char* path) {
     job_.doneBytes += plan.tailBytes;
     Report(nullptr, nullptr);  // the overwrite is complete: finish the file
   }
-  FlushFileBuffers(handle);
+  // Data that never reached the disk was not destroyed: the file stays.
+  while (!writer_->Flush(handle)) {
+    DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
+    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return false;
+  }
   file.handle.Reset();
   if (job_.host) job_.host->FileOverwritten(job_, path);
   return true;
 }
 
-bool Shredder::CutAndRemove(const char* path, const FileIdentity& identity) {
+bool Shredder::CutAndRemove(const char* path, const OpenFile& file) {
   // Cut the length to zero through a handle that cannot follow a link, and
   // only when the name still leads to the file just overwritten.
-  HANDLE again = Unredirected([&] {
-    return CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL, nullptr);
-  });
-  if (again != INVALID_HANDLE_VALUE && again != nullptr) {
-    kx::FileHandle cut(again);
-    FileIdentity now = IdentityOf(cut.Get());
-    if (identity.known && !SameFile(identity, now)) return false;
-    if (ClassifyShredTarget(now.attributes) == ShredTarget::kFile) {
-      LARGE_INTEGER zero = {};
-      if (SetFilePointerEx(cut.Get(), zero, nullptr, FILE_BEGIN)) SetEndOfFile(cut.Get());
-      FlushFileBuffers(cut.Get());
+  for (;;) {
+    HANDLE again = Unredirected([&] {
+      return CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL, nullptr);
+    });
+    // Not cut: the removal that follows says what keeps the file.
+    if (again == INVALID_HANDLE_VALUE || again == nullptr) break;
+    DWORD code = ERROR_SUCCESS;
+    {
+      kx::FileHandle cut(again);
+      FileIdentity now = IdentityOf(cut.Get());
+      if (!now.known) {
+        code = LastErrorOr(ERROR_INVALID_FUNCTION);
+      } else if (!SameFile(file.identity, now)) {
+        code = kReasonOutsideSelection;
+      } else if (now.links > 1) {
+        code = kReasonOtherNames;
+      } else {
+        if (ClassifyShredTarget(now.attributes) == ShredTarget::kFile) {
+          LARGE_INTEGER zero = {};
+          if (SetFilePointerEx(cut.Get(), zero, nullptr, FILE_BEGIN)) SetEndOfFile(cut.Get());
+          FlushFileBuffers(cut.Get());
+        }
+      }
     }
+    if (code == ERROR_SUCCESS) break;
+    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return false;
   }
-  return Remove(path, false);
+  if (Remove(path, false)) return true;
+  PutAttributesBack(path, file.clearedAttributes);
+  return false;
 }
 
 bool Shredder::Remove(const char* path, bool folder) {
@@ -322,7 +518,10 @@ bool Shredder::Remove(const char* path, bool folder) {
     if (!moved && temp[0] != '\0')
       moved = Unredirected([&] { return MoveFileA(path, temp); }) != 0;
     const char* current = moved ? temp : path;
-    if (RemoveByName(current, folder)) return true;
+    if (RemoveByName(current, folder)) {
+      if (job_.host) job_.host->ItemRemoved(job_, path);
+      return true;
+    }
     DWORD code = GetLastError();
     // The prompt names the item as the user knows it; Try Again works on
     // wherever it is now.
@@ -330,6 +529,31 @@ bool Shredder::Remove(const char* path, bool folder) {
       if (moved) Unredirected([&] { return MoveFileA(temp, path); });  // back under its own name
       return false;
     }
+  }
+}
+
+Shredder::Entered Shredder::EnterFolder(const DeleteItem& item, DWORD& attributes) {
+  for (;;) {
+    DWORD code;
+    kx::FileHandle folder(OpenFolderToLook(item.path));
+    if (!folder) {
+      code = LastErrorOr(ERROR_PATH_NOT_FOUND);
+    } else {
+      FileIdentity id = IdentityOf(folder.Get());
+      attributes = id.attributes;
+      if (!id.known) {
+        code = LastErrorOr(ERROR_INVALID_FUNCTION);
+      } else if (id.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        return Entered::kLink;
+      } else if (!(id.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        code = ERROR_DIRECTORY;
+      } else {
+        code = CheckInside(folder.Get());
+        if (code == ERROR_SUCCESS) return Entered::kInside;
+      }
+    }
+    folder.Reset();
+    if (AfterFailure("ErrDelFolder", item.path, code) == Next::kGiveUp) return Entered::kGivenUp;
   }
 }
 
@@ -343,14 +567,24 @@ bool Shredder::DeleteItemTree(DeleteItem& item) {
   const char* folderLabel = isRoot ? nullptr : folderText.c_str();
   if (!Report(fileLabel, folderLabel)) return false;
 
+  // Everything below a selected item must lie inside it, whatever its path
+  // leads to by the time it is reached.
+  Anchor anchor(*this, item.path, !isRoot && (item.parent->parent == nullptr || !anchored_));
+
+  DWORD folderAttributes = INVALID_FILE_ATTRIBUTES;
   if (!isRoot && item.isFolder) {
-    // A folder that became a link after it was walked is not entered: its
-    // listed contents would now be found somewhere else.
-    DWORD attributes = Unredirected([&] { return GetFileAttributesA(item.path); });
-    ShredTarget now = ClassifyShredTarget(attributes);
-    if (now == ShredTarget::kFolderLink || now == ShredTarget::kFileLink) {
-      job_.doneBytes += static_cast<uint64_t>(TotalSize(item));
-      return RemoveLink(item.path, now == ShredTarget::kFolderLink);
+    switch (EnterFolder(item, folderAttributes)) {
+      case Entered::kInside:
+        break;
+      case Entered::kLink:
+        // Became a link after it was walked: its listed contents would now
+        // be found somewhere else.
+        job_.doneBytes += static_cast<uint64_t>(TotalSize(item));
+        return RemoveLink(item.path, folderAttributes & FILE_ATTRIBUTE_DIRECTORY);
+      case Entered::kGivenUp:
+        job_.doneBytes += static_cast<uint64_t>(TotalSize(item));
+        Report(fileLabel, folderLabel);
+        return false;
     }
   }
 
@@ -363,15 +597,20 @@ bool Shredder::DeleteItemTree(DeleteItem& item) {
   if (!result || isRoot) return result;
 
   if (item.isFolder) {
-    if (!NamesDriveRoot(item.path))
-      Unredirected([&] { return SetFileAttributesA(item.path, FILE_ATTRIBUTE_NORMAL); });
+    const bool cleared = !NamesDriveRoot(item.path) &&
+                         folderAttributes != INVALID_FILE_ATTRIBUTES &&
+                         (folderAttributes & kAttributesThatBlock) &&
+                         Unredirected([&] {
+                           return SetFileAttributesA(item.path, FILE_ATTRIBUTE_NORMAL);
+                         });
     result = Remove(item.path, true);
+    if (!result && cleared) PutAttributesBack(item.path, folderAttributes);
     Report(fileLabel, folderLabel);
     return result;
   }
 
   const uint64_t before = job_.doneBytes;
-  const int64_t shredded = Shred(item.path);
+  const int64_t shredded = ShredFile(item.path);
   const uint64_t counted = job_.doneBytes - before;
   if (item.size > 0 && counted < static_cast<uint64_t>(item.size)) {
     // Shrunk, skipped or given up: the bar still reaches its end.

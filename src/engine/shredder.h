@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "engine/delete_job.h"
 
@@ -21,6 +22,9 @@ class FileWriter {
   // Writes at an absolute offset of a synchronous handle; false with the
   // reason in GetLastError.
   virtual bool Write(HANDLE file, uint64_t offset, const void* data, DWORD size, DWORD& written);
+  // Brings what was written to the disk; false with the reason in
+  // GetLastError.
+  virtual bool Flush(HANDLE file);
 };
 
 struct FileIdentity;
@@ -39,7 +43,10 @@ class Shredder {
   // Destroys the item and everything below it, children first. True when
   // everything is gone (a drive root counts as gone once it is empty).
   bool DeleteItemTree(DeleteItem& item);
-  // Overwrites, cuts and removes one file; a link is only removed. Answers
+  // Overwrites, cuts and removes one file; a link is only removed. Nothing
+  // is written or cut through a handle whose final path lies outside the
+  // item being destroyed (the selected item, or the path itself when called
+  // on its own), nor into a file that has other names. Answers
   // the bytes overwritten (0 for a link or an empty file), or kShredGivenUp
   // when the file is still there. A file that was not completely overwritten
   // keeps its name and length.
@@ -52,14 +59,29 @@ class Shredder {
  private:
   enum class Next { kRetry, kGiveUp };
   enum class Opened { kFile, kLinkRemoved, kGivenUp };
+  enum class Entered { kInside, kLink, kGivenUp };
   struct OpenFile;
+  class Anchor;
   // The three steps of Shred. The open removes a link in place of opening
   // it and learns the sector size and length; the overwrite writes the fill
   // pattern over every byte and flushes; the cut sets the length to zero
   // when the name still leads to the same file, and the file is removed.
   Opened OpenForOverwrite(const char* path, OpenFile& file);
   bool Overwrite(OpenFile& file, const char* path);
-  bool CutAndRemove(const char* path, const FileIdentity& identity);
+  bool CutAndRemove(const char* path, const OpenFile& file);
+  int64_t ShredFile(const char* path);
+  // What the handle of an opened file shows: ERROR_SUCCESS for a plain file
+  // inside the selected item, or the reason it must not be written.
+  DWORD Examine(OpenFile& file, bool& isLink);
+  // ERROR_SUCCESS when the handle's final path lies inside the item being
+  // destroyed, else the reason.
+  DWORD CheckInside(HANDLE handle);
+  // Takes the final path that everything of the item at path must lie in.
+  void AnchorOn(const char* path);
+  // Opens a folder before its contents go, to see through the handle what
+  // the name leads to now.
+  Entered EnterFolder(const DeleteItem& item, DWORD& attributes);
+  void PutAttributesBack(const char* path, DWORD attributes);
   bool Report(const char* fileText, const char* folderText);
   Next AfterFailure(const char* messageKey, const char* path, DWORD code);
   bool EnsureFillBuffer();
@@ -72,6 +94,11 @@ class Shredder {
   FileWriter* writer_;
   bool ownsFillBuffer_ = false;
   bool cancelled_ = false;
+  // The final path of the item being destroyed; empty when it could not be
+  // had (anchorError_ says why) or when no item is being destroyed.
+  std::wstring anchor_;
+  DWORD anchorError_ = 0;
+  bool anchored_ = false;
   char sectorFolder_[kMaxPathBytes + 1] = "";
   uint32_t sectorSize_ = 0;
 };

@@ -206,8 +206,9 @@ bool CKXDeletingThread::ReportProgress(DeleteJob& job, const char* fileText,
 int CKXDeletingThread::ErrorPrompt(DeleteJob& job, const char* messageKey, const char* path,
                                    uint32_t errorCode) {
   if (!Running()) return kAnswerCancel;
+  const char* ownReason = OwnReasonKey(errorCode);
   CKXMsgDlg prompt(LangText(messageKey ? messageKey : ""), PathName(path ? path : ""),
-                   SystemErrorText(errorCode));
+                   ownReason ? std::string(LangText(ownReason)) : SystemErrorText(errorCode));
   INT_PTR answer = prompt.DoModal(IsWindow(window_) ? window_ : nullptr);
   return answer == -1 ? kAnswerCancel : static_cast<int>(answer);
 }

@@ -125,4 +125,39 @@ TEST(OverwritePlan, DriveRootsAreRecognised) {
     EXPECT_TRUE(NamesDriveRoot(root)) << root;
   for (const char* folder : {"C:\\a", "C:\\dir\\", "\\\\server\\share\\dir", "D:\\x:y"})
     EXPECT_FALSE(NamesDriveRoot(folder)) << folder;
+  // Short paths that name an ordinary item are not roots: calling them one
+  // would report them removed while they stay.
+  for (const char* item : {"a", "ab", "abc", "C:a", "a\\b", "..", "\\a", "1:\\", "C:\\:\\",
+                           "\\\\?\\D:\\x", "\\\\.\\UNC\\s\\share\\dir", ""})
+    EXPECT_FALSE(NamesDriveRoot(item)) << item;
+  for (const char* root : {"\\\\.\\C:", "\\\\?\\UNC\\server\\share\\", "/"})
+    EXPECT_TRUE(NamesDriveRoot(root)) << root;
+}
+
+TEST(OverwritePlan, OnlyNameSurrogatesAreRemovedAsLinks) {
+  for (uint32_t link : {0xA000000Cu /* symbolic link */, 0xA0000003u /* junction, mount point */,
+                        0xA0000019u /* a link of another kind */})
+    EXPECT_TRUE(IsNameSurrogate(link)) << std::hex << link;
+  for (uint32_t data : {0x80000013u /* deduplicated */, 0x80000017u /* compressed */,
+                        0x9000001Au /* cloud placeholder */, 0xC0000004u /* tiered storage */,
+                        0x80000018u, 0u})
+    EXPECT_FALSE(IsNameSurrogate(data)) << std::hex << data;
+}
+
+TEST(OverwritePlan, AFinalPathLiesInsideOnlyBelowItsAnchor) {
+  const wchar_t* anchor = L"\\\\?\\C:\\Data\\Sel";
+  for (const wchar_t* inside : {L"\\\\?\\C:\\Data\\Sel", L"\\\\?\\c:\\data\\SEL\\a.txt",
+                                L"\\\\?\\C:\\Data\\Sel\\deep\\b"})
+    EXPECT_TRUE(PathLiesInside(inside, anchor));
+  for (const wchar_t* outside :
+       {L"\\\\?\\C:\\Data\\Sel2", L"\\\\?\\C:\\Data\\Se", L"\\\\?\\C:\\Data",
+        L"\\\\?\\Z:\\tmp\\Sel\\a", L"\\\\?\\C:\\Data\\Sel.txt", L""})
+    EXPECT_FALSE(PathLiesInside(outside, anchor));
+  // Letters beyond ASCII are compared exactly; so is everything else.
+  EXPECT_FALSE(PathLiesInside(L"\\\\?\\C:\\\u00c4\\x", L"\\\\?\\C:\\\u00e4"));
+  EXPECT_FALSE(PathLiesInside(L"\\\\?\\C:\\A@", L"\\\\?\\C:\\A`"));
+  // A root holds everything on its volume.
+  EXPECT_TRUE(PathLiesInside(L"\\\\?\\C:\\x\\y", L"\\\\?\\C:\\"));
+  EXPECT_FALSE(PathLiesInside(L"\\\\?\\D:\\x", L"\\\\?\\C:\\"));
+  EXPECT_FALSE(PathLiesInside(L"\\\\?\\C:\\x", L""));
 }

@@ -35,12 +35,16 @@ class ScriptedHost : public JobHost {
   std::vector<Overwrite> overwrites;
   std::vector<std::string> fileLabels;
   std::vector<std::string> folderLabels;
+  std::vector<std::string> removed;
   int reports = 0;
   bool cancelled = false;
   // Runs before a prompt is answered (closing a blocking handle, say).
   std::function<void(const Prompt&)> beforeAnswer;
   // Runs at every report with its number (cancelling half-way, say).
   std::function<void(int)> atReport;
+  // Runs when the deletion pass starts, after the walk (changing the tree
+  // under the job, say).
+  std::function<void()> betweenPasses;
 
   bool ReportProgress(DeleteJob& job, const char* fileText, const char* folderText) override {
     ++reports;
@@ -58,7 +62,10 @@ class ScriptedHost : public JobHost {
     answers.pop_front();
     return answer;
   }
-  void SetBusy(DeleteJob& job, bool busy) override {}
+  void SetBusy(DeleteJob& job, bool busy) override {
+    if (!busy && betweenPasses) betweenPasses();
+  }
+  void ItemRemoved(DeleteJob& job, const char* path) override { removed.push_back(path); }
   void Cancel(DeleteJob& job) override { cancelled = true; }
   void FileOverwritten(DeleteJob& job, const char* path) override {
     overwrites.push_back({path, ReadBytes(path)});
@@ -76,6 +83,19 @@ class RecordingWriter : public FileWriter {
   // Writes with these numbers (1 = the first) fail with failCode.
   std::vector<int> failing;
   DWORD failCode = ERROR_DISK_FULL;
+  // This many flushes fail with failCode before they work again.
+  int failingFlushes = 0;
+  int flushes = 0;
+
+  bool Flush(HANDLE file) override {
+    ++flushes;
+    if (failingFlushes > 0) {
+      --failingFlushes;
+      SetLastError(failCode);
+      return false;
+    }
+    return FileWriter::Flush(file);
+  }
 
   bool Write(HANDLE file, uint64_t offset, const void* data, DWORD size, DWORD& written) override {
     writes.push_back({offset, size});

@@ -444,3 +444,192 @@ TEST_F(ShredTest, LinksAreRemovedOrReportedButNeverFollowed) {
   EXPECT_TRUE(kxtest::Listing(base + "\\sel\\inner", "KX*.tmp").empty());
 }
 #endif
+
+namespace {
+
+const kxtest::ScriptedHost::Prompt* PromptFor(const kxtest::ScriptedHost& host, const std::string& path) {
+  for (const auto& prompt : host.prompts)
+    if (prompt.path == path) return &prompt;
+  return nullptr;
+}
+
+DWORD AttributesOf(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+}  // namespace
+
+TEST_F(ShredTest, AFileWithOtherNamesIsNeverOverwrittenAndAsksUntilAnswered) {
+  const std::string outside = Make("outside\\shared.txt", 700, 's');
+  Folder("sel");
+  const std::string inside = scratch / "sel\\shared.txt";
+  ASSERT_TRUE(CreateHardLinkA(inside.c_str(), outside.c_str(), nullptr));
+  const std::string other = Make("sel\\plain.txt", 10);
+  Add(scratch / "sel");
+  // Try Again asks again while the other name is there; Skip keeps the file.
+  host.answers = {kAnswerTryAgain, kAnswerSkip};
+  EXPECT_FALSE(Run());
+
+  EXPECT_EQ(ReadBytes(outside), Fill(700, 's'));
+  EXPECT_EQ(ReadBytes(inside), Fill(700, 's'));
+  EXPECT_FALSE(Exists(other));
+  EXPECT_TRUE(Exists(scratch / "sel"));
+  ASSERT_EQ(host.prompts.size(), 2u);
+  for (const auto& prompt : host.prompts) {
+    EXPECT_EQ(prompt.path, inside);
+    EXPECT_EQ(prompt.code, kReasonOtherNames);
+    EXPECT_EQ(prompt.message, Text("ErrDelFile"));
+  }
+  ASSERT_NE(OwnReasonKey(kReasonOtherNames), nullptr);
+  EXPECT_NE(Text(OwnReasonKey(kReasonOtherNames)), "");
+  // Only the plain file was overwritten.
+  ASSERT_EQ(host.overwrites.size(), 1u);
+  EXPECT_EQ(host.overwrites[0].path, other);
+  EXPECT_FALSE(host.cancelled);
+
+  // Once the other name has gone, Try Again destroys the file.
+  ReleaseJob(job);
+  NewJob(job);
+  host.prompts.clear();
+  host.beforeAnswer = [&](const kxtest::ScriptedHost::Prompt&) { DeleteFileA(outside.c_str()); };
+  host.answers = {kAnswerTryAgain};
+  Add(scratch / "sel");
+  EXPECT_TRUE(Run());
+  EXPECT_FALSE(Exists(inside));
+  EXPECT_EQ(host.prompts.size(), 1u);
+
+  // Cancel keeps it as well, and ends the job.
+  const std::string second = Make("again\\f.txt", 30, 'q');
+  ASSERT_TRUE(CreateHardLinkA((scratch / "again\\g.txt").c_str(), second.c_str(), nullptr));
+  ReleaseJob(job);
+  NewJob(job);
+  host.beforeAnswer = nullptr;
+  host.answers = {kAnswerCancel};
+  Add(second);
+  EXPECT_FALSE(Run());
+  EXPECT_TRUE(host.cancelled);
+  EXPECT_EQ(ReadBytes(scratch / "again\\g.txt"), Fill(30, 'q'));
+}
+
+TEST_F(ShredTest, AFailedFlushIsAFailedStepAndTheFileStays) {
+  const std::string path = Make("flush\\a.txt", 70000, 'f');
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  const DWORD before = AttributesOf(path);
+  RecordingWriter writer;
+  writer.failingFlushes = 1;
+  host.answers = {kAnswerSkip};
+  Add(path);
+  EXPECT_FALSE(Run(&writer));
+  ASSERT_EQ(host.prompts.size(), 1u);
+  EXPECT_EQ(host.prompts[0].code, DWORD(ERROR_DISK_FULL));
+  EXPECT_EQ(host.prompts[0].message, Text("ErrDelFile"));
+  // Overwritten, but neither cut nor removed, and read-only again.
+  EXPECT_EQ(ReadBytes(path).size(), 70000u);
+  EXPECT_EQ(AttributesOf(path), before);
+  EXPECT_TRUE(host.removed.empty());
+
+  // Try Again flushes again and the file goes.
+  ReleaseJob(job);
+  NewJob(job);
+  host.prompts.clear();
+  writer.failingFlushes = 1;
+  host.answers = {kAnswerTryAgain};
+  Add(path);
+  EXPECT_TRUE(Run(&writer));
+  EXPECT_EQ(host.prompts.size(), 1u);
+  EXPECT_FALSE(Exists(path));
+  EXPECT_EQ(host.removed, std::vector<std::string>{path});
+}
+
+TEST_F(ShredTest, ASkippedFileKeepsTheAttributesThatWereClearedForIt) {
+  const std::string path = Make("attr\\held.txt", 100, 'h');
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  const DWORD before = AttributesOf(path);
+  ASSERT_TRUE(before & FILE_ATTRIBUTE_READONLY);
+  Lock lock(path);
+  ASSERT_TRUE(lock.Held());
+  host.answers = {kAnswerSkip};
+  Add(path);
+  EXPECT_FALSE(Run());
+  ASSERT_EQ(host.prompts.size(), 1u);
+  EXPECT_EQ(host.prompts[0].code, DWORD(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(AttributesOf(path), before);
+  lock.Release();
+  EXPECT_EQ(ReadBytes(path), Fill(100, 'h'));
+}
+
+#ifdef KX_ENGINE_LINK_DIR
+// files\sel\rel.txt, files\sel\abs.txt and files\top.txt are Linux links to
+// files in files\outside, which Wine shows as the files themselves: only the
+// handle's final path tells where they lead.
+TEST_F(ShredTest, ALinkToAFileOutsideIsReportedAndWhatItLeadsToStaysWhole) {
+  const std::string base = kxtest::WinePath(KX_ENGINE_LINK_DIR) + "\\files";
+  ASSERT_EQ(ReadBytes(base + "\\outside\\keep.txt"), "outside file\n");
+  ASSERT_EQ(ReadBytes(base + "\\outside\\top.txt"), "top target\n");
+  ASSERT_FALSE(AttributesOf(base + "\\sel\\rel.txt") & FILE_ATTRIBUTE_REPARSE_POINT);
+  Add(base + "\\sel");
+  Add(base + "\\top.txt");
+  host.answers.assign(3, kAnswerSkip);
+  EXPECT_FALSE(Run());
+
+  EXPECT_EQ(ReadBytes(base + "\\outside\\keep.txt"), "outside file\n");
+  EXPECT_EQ(ReadBytes(base + "\\outside\\top.txt"), "top target\n");
+  EXPECT_EQ(kxtest::Listing(base + "\\outside").size(), 2u);
+  EXPECT_FALSE(Exists(base + "\\sel\\real.txt"));
+  ASSERT_EQ(host.overwrites.size(), 1u);
+  for (const char* link : {"\\sel\\rel.txt", "\\sel\\abs.txt", "\\top.txt"}) {
+    const auto* prompt = PromptFor(host, base + link);
+    ASSERT_NE(prompt, nullptr) << link;
+    EXPECT_EQ(prompt->code, kReasonOutsideSelection) << link;
+    EXPECT_EQ(prompt->message, Text("ErrDelFile")) << link;
+    EXPECT_TRUE(Exists(base + link)) << link;
+  }
+  EXPECT_EQ(host.prompts.size(), 3u);
+  EXPECT_TRUE(kxtest::Listing(base + "\\sel", "KX*.tmp").empty());
+  EXPECT_TRUE(kxtest::Listing(base + "\\outside", "KX*.tmp").empty());
+}
+
+// A folder of the walked tree, and a selected folder itself, are swapped for
+// links to swap\outside between the walk and the deletion.
+TEST_F(ShredTest, AFolderSwappedForALinkAfterTheWalkIsAFailedStepNeverAWriteOutside) {
+  const std::string base = kxtest::WinePath(KX_ENGINE_LINK_DIR) + "\\swap";
+  auto make = [](const std::string& path, const std::string& content) {
+    CreateDirectoryA(path.substr(0, path.rfind('\\')).c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(path, content)) << path;
+  };
+  CreateDirectoryA((base + "\\sel").c_str(), nullptr);
+  CreateDirectoryA((base + "\\sel\\inner").c_str(), nullptr);
+  make(base + "\\sel\\inner\\a.txt", "walked a\n");
+  make(base + "\\sel\\inner\\sub\\b.txt", "walked b\n");
+  make(base + "\\sel\\c.txt", "walked c\n");
+  CreateDirectoryA((base + "\\box").c_str(), nullptr);
+  make(base + "\\box\\sel\\a.txt", "boxed a\n");
+  Add(base + "\\sel");
+  Add(base + "\\box\\sel");
+  // Only real folders are moved: under Wine a rename of a link moves what
+  // it leads to.
+  host.betweenPasses = [&] {
+    ASSERT_TRUE(MoveFileA((base + "\\sel").c_str(), (base + "\\sel-walked").c_str()));
+    ASSERT_TRUE(MoveFileA((base + "\\shadow").c_str(), (base + "\\sel").c_str()));
+    ASSERT_TRUE(MoveFileA((base + "\\box").c_str(), (base + "\\box-walked").c_str()));
+    ASSERT_TRUE(MoveFileA((base + "\\box-shadow").c_str(), (base + "\\box").c_str()));
+  };
+  host.answers.assign(6, kAnswerSkip);
+  EXPECT_FALSE(Run());
+
+  EXPECT_EQ(ReadBytes(base + "\\outside\\a.txt"), "swap a\n");
+  EXPECT_EQ(ReadBytes(base + "\\outside\\sub\\b.txt"), "swap b\n");
+  EXPECT_EQ(kxtest::Listing(base + "\\outside").size(), 2u);
+  EXPECT_EQ(kxtest::Listing(base + "\\outside\\sub").size(), 1u);
+  // What was walked and moved away is outside the selection now, too.
+  EXPECT_EQ(ReadBytes(base + "\\sel-walked\\inner\\a.txt"), "walked a\n");
+  EXPECT_EQ(ReadBytes(base + "\\sel-walked\\inner\\sub\\b.txt"), "walked b\n");
+  EXPECT_EQ(ReadBytes(base + "\\sel-walked\\c.txt"), "walked c\n");
+  EXPECT_EQ(ReadBytes(base + "\\box-walked\\sel\\a.txt"), "boxed a\n");
+  EXPECT_TRUE(host.overwrites.empty());
+  // The swapped folders were reported, and stay with the links in them.
+  EXPECT_NE(PromptFor(host, base + "\\sel\\inner"), nullptr);
+  EXPECT_NE(PromptFor(host, base + "\\box\\sel"), nullptr);
+  EXPECT_TRUE(Exists(base + "\\sel\\inner"));
+  EXPECT_FALSE(host.prompts.empty());
+  for (const auto& prompt : host.prompts) EXPECT_NE(prompt.path.find(base), std::string::npos);
+}
+#endif

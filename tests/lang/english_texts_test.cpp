@@ -42,6 +42,15 @@ const Expected kExpected[] = {
     {"Global", "ErrDelFile", "Cannot delete '%1':\r\n\r\n%2"},
     {"Global", "ErrDelFolder", "Cannot delete folder '%1':\r\n\r\n%2"},
     {"Global", "ErrGFC", "Cannot get contents of '%1':\r\n\r\n%2"},
+    {"Global", "ReasonOtherNames",
+     "The file has other names (hard links) outside the selection. Overwriting it would destroy "
+     "the data under those names too."},
+    {"Global", "ReasonOutside",
+     "Its name leads outside the selected items now (through a link, or because the item or a "
+     "folder above it was moved or replaced)."},
+    {"Global", "ReasonNotALink",
+     "The system keeps this item's data in a special form (deduplicated, compressed or held in "
+     "the cloud). It cannot be overwritten in place."},
     {"Global", "ErrPassNotSame", "The passwords you entered do not match."},
     {"Global", "ErrPassEmpty", "No password specified."},
     {"Menu", "Tasks", "Tasks"},
