@@ -96,8 +96,8 @@ endfunction()
 
 # kx_fuzz(<name> SOURCES <files> LIBS <libs> [RUNS <n>])
 # A libFuzzer target, native only, run as a test for a bounded number of
-# iterations (seconds, not minutes). Seeds in tests/fuzz/<name>/ are used when
-# present.
+# iterations (seconds, not minutes). Seeds in tests/fuzz/corpus/<name>/ are
+# used when present; tools/fuzz runs the same targets for longer from there.
 function(kx_fuzz name)
   if(NOT KX_NATIVE)
     return()
@@ -111,8 +111,8 @@ function(kx_fuzz name)
   target_link_libraries(${name} PRIVATE ${F_LIBS})
   target_include_directories(${name} PRIVATE ${KX_ROOT}/src)
   set(seeds)
-  if(EXISTS ${KX_ROOT}/tests/fuzz/${name})
-    set(seeds ${KX_ROOT}/tests/fuzz/${name})
+  if(EXISTS ${KX_ROOT}/tests/fuzz/corpus/${name})
+    set(seeds ${KX_ROOT}/tests/fuzz/corpus/${name})
   endif()
   set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
   file(MAKE_DIRECTORY ${corpus})

@@ -10,6 +10,7 @@
 #include "base/settings_store.h"
 #include "base/version_text.h"
 #include "cmenu/context_menu.h"
+#include "cmenu/registration_params.h"
 #include "framework/module.h"
 #include "lang/english_texts.h"
 #include "lang/text_store.h"
@@ -35,9 +36,7 @@ CKXApp::CKXApp() {
   SetDefaultMenuState(menuState_);
 }
 
-CKXApp::~CKXApp() {
-  ReleaseJob(pending_);
-}
+CKXApp::~CKXApp() { ReleaseJob(pending_); }
 
 UINT CKXApp::ActivateMessage() {
   static const UINT message = RegisterWindowMessageA(kActivateMessageName);
@@ -71,10 +70,14 @@ void CKXApp::InitInstance(HINSTANCE instance) {
     return;
   }
   RunInteractive();
+  // A second start may open its window while this one's jobs end.
+  ReleaseInstanceMutex();
   runner_.WaitForWorkers();
 }
 
-void CKXApp::ExitInstance() {
+void CKXApp::ExitInstance() { ReleaseInstanceMutex(); }
+
+void CKXApp::ReleaseInstanceMutex() {
   if (mutex_) {
     CloseHandle(mutex_);
     mutex_ = nullptr;
@@ -98,15 +101,23 @@ bool CKXApp::HandleRegistrationSwitches(const char* commandLine) {
     if (value[0] == '\0') std::strcpy(value, kDefaultMenuCaption);
     value[kMaxMenuCaption] = '\0';
     std::strcpy(menuState_.caption, value);
-    ApplyContextMenuState(menuState_);
+    ApplyRegistration();
     return true;
   }
   if (SwitchValue(commandLine, "/UNREGCM", value, sizeof value)) {
     menuState_.enabled = 0;
-    ApplyContextMenuState(menuState_);
+    ApplyRegistration();
     return true;
   }
   return false;
+}
+
+// This run may itself be the elevated copy: it never starts another, and
+// tells its starter through the exit code whether the change was made.
+void CKXApp::ApplyRegistration() {
+  const bool applied = ApplyContextMenuState(menuState_, Elevation::kNever);
+  const bool lackedRights = !applied && GetLastError() == kElevationRequired;
+  exitCode_ = RegistrationExitCode(applied, lackedRights);
 }
 
 void CKXApp::RunInteractive() { RunMainWindow(*this); }

@@ -20,6 +20,8 @@ class CKXApp : public MainWindowHost {
   // The whole program; the process ends when it returns.
   void InitInstance(HINSTANCE instance);
   void ExitInstance();
+  // The process's exit code: that of a registration run, else 0.
+  int ExitCode() const { return exitCode_; }
 
   // MainWindowHost
   DeleteJob& PendingList() override { return pending_; }
@@ -34,10 +36,13 @@ class CKXApp : public MainWindowHost {
 
  private:
   bool HandleRegistrationSwitches(const char* commandLine);
+  void ApplyRegistration();
+  void ReleaseInstanceMutex();
   void LoadStartupState();
   void RunInteractive();
 
   HANDLE mutex_ = nullptr;
+  int exitCode_ = 0;
   DeleteJob pending_;
   ContextMenuState menuState_;
   // Last, so that it is destroyed first: it waits for the jobs it keeps.

@@ -1,6 +1,6 @@
-#include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include "app/app.h"
 
@@ -13,5 +13,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   app.InitInstance(instance);
   app.ExitInstance();
   OleUninitialize();
-  return 0;
+  return app.ExitCode();
 }

@@ -14,3 +14,15 @@ bool HasPassword(const ConfigRecord& record) {
     if (b != 0) return true;
   return false;
 }
+
+bool ConfigFromStoredBytes(const uint8_t* data, size_t size, ConfigRecord& record) {
+  ResetConfig(record);
+  if (!data || size != sizeof record) return false;
+  ConfigRecord stored;
+  std::memcpy(&stored, data, sizeof stored);
+  // A length beyond the pattern would have the shredder repeat bytes that are
+  // not there.
+  if (stored.fillLength > sizeof stored.fillPattern) stored.fillLength = 127;
+  record = stored;
+  return true;
+}

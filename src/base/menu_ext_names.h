@@ -14,6 +14,9 @@ constexpr char kMenuExtDescription[] = "KXMenuExt Class";
 
 // The class key below HKEY_CLASSES_ROOT; it holds the extension's settings.
 constexpr char kMenuExtClassKey[] = "CLSID\\{E181CDB0-FDFD-4C52-997D-FDF496DCC9CB}";
+// The same key of the machine's own registration, below HKEY_LOCAL_MACHINE.
+constexpr char kMenuExtMachineClassKey[] =
+    "Software\\Classes\\CLSID\\{E181CDB0-FDFD-4C52-997D-FDF496DCC9CB}";
 constexpr char kExePathValue[] = "ExePath";
 constexpr char kMenuCaptionValue[] = "CMenuCaption";
 
@@ -21,4 +24,3 @@ constexpr char kMenuCaptionValue[] = "CMenuCaption";
 constexpr char kMainProgramName[] = "KXer.exe";
 constexpr char kExtensionName32[] = "KXMExt.dll";
 constexpr char kExtensionName64[] = "KXMExt64.dll";
-

@@ -41,17 +41,11 @@ bool LoadConfig(ConfigRecord& record) {
   kx::RegKey key;
   if (RegOpenKeyA(HKEY_CURRENT_USER, KeyPath(), key.Put()) != ERROR_SUCCESS) return false;
   // Read aside: a failed or oversized query may leave part of a value behind.
-  ConfigRecord stored;
+  uint8_t stored[sizeof(ConfigRecord) + 1];
   DWORD size = sizeof stored;
-  if (RegQueryValueExA(key.Get(), kConfigValue, nullptr, nullptr,
-                       reinterpret_cast<BYTE*>(&stored), &size) != ERROR_SUCCESS ||
-      size != sizeof stored)
+  if (RegQueryValueExA(key.Get(), kConfigValue, nullptr, nullptr, stored, &size) != ERROR_SUCCESS)
     return false;
-  // A length beyond the pattern would have the shredder repeat bytes that are
-  // not there; the panels never write more than 127.
-  if (stored.fillLength > sizeof stored.fillPattern) stored.fillLength = 127;
-  record = stored;
-  return true;
+  return ConfigFromStoredBytes(stored, size, record);
 }
 
 bool SaveConfig(const ConfigRecord& record) {
@@ -71,8 +65,7 @@ bool LoadWindowState(WindowStateRecord& record) {
   DWORD size = sizeof stored;
   // Only a value of exactly the stored size is a window state; anything else
   // leaves the template position.
-  if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, stored, &size) !=
-          ERROR_SUCCESS ||
+  if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, stored, &size) != ERROR_SUCCESS ||
       size != sizeof stored)
     return false;
   std::memcpy(StoredPart(record), stored, sizeof stored);

@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstring>
 
+#include "base/folder_test.h"
 #include "base/menu_ext_names.h"
+#include "base/path_utils.h"
 #include "base/registry_view.h"
 #include "cmenu/cmenu_panel_logic.h"
 #include "cmenu/registration_params.h"
@@ -68,8 +70,8 @@ bool ReadContextMenuState(ContextMenuState& state) {
   state.enabled = 1;
   char raw[kMaxCaptionRead + 1];
   DWORD size = kMaxCaptionRead;
-  if (RegQueryValueExA(key.Get(), kMenuCaptionValue, nullptr, nullptr,
-                       reinterpret_cast<BYTE*>(raw), &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExA(key.Get(), kMenuCaptionValue, nullptr, nullptr, reinterpret_cast<BYTE*>(raw),
+                       &size) != ERROR_SUCCESS ||
       size > kMaxCaptionRead) {
     size = 0;
   }
@@ -85,8 +87,8 @@ bool IsSystem64() {
   int answer = known.load();
   if (answer == kUnknown) {
     using NativeInfo = void(WINAPI*)(LPSYSTEM_INFO);
-    auto getNativeSystemInfo = reinterpret_cast<NativeInfo>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("Kernel32.dll"), "GetNativeSystemInfo")));
+    auto getNativeSystemInfo = reinterpret_cast<NativeInfo>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("Kernel32.dll"), "GetNativeSystemInfo")));
     answer = kNo;
     if (getNativeSystemInfo) {
       SYSTEM_INFO info = {};
@@ -127,7 +129,22 @@ bool IsUserAdmin() {
   return answer == kYes;
 }
 
+bool RegistrarProgramPath(char (&path)[MAX_PATH + 1]) {
+  // A 32-bit process on 64-bit Windows reaches the 64-bit System32 only
+  // through its alias; there, GetSystemDirectory names the 32-bit copy.
+  if (IsSystem64() && IsWow64()) {
+    const UINT n = GetWindowsDirectoryA(path, MAX_PATH);
+    if (n != 0 && n < MAX_PATH && PathJoin(path, sizeof path, "Sysnative\\regsvr32.exe") &&
+        GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+      return true;
+  }
+  const UINT n = GetSystemDirectoryA(path, MAX_PATH);
+  return n != 0 && n < MAX_PATH && PathJoin(path, sizeof path, "regsvr32.exe");
+}
+
 bool RunRegistrarAt(bool unregister, const char* programPath) {
+  char registrar[MAX_PATH + 1];
+  if (!RegistrarProgramPath(registrar)) return false;
   char dllPath[kQuotedPathSize];
   char parameters[kQuotedPathSize + 8];
   if (!ExtensionPathFor(programPath, IsSystem64(), dllPath, sizeof dllPath) ||
@@ -136,7 +153,9 @@ bool RunRegistrarAt(bool unregister, const char* programPath) {
   }
   SHELLEXECUTEINFOA info = {sizeof info};
   info.fMask = SEE_MASK_FLAG_NO_UI;
-  info.lpFile = "regsvr32.exe";
+  // By full path: a regsvr32.exe in the current folder or early on PATH is
+  // not the system's.
+  info.lpFile = registrar;
   info.lpParameters = parameters;
   info.nShow = SW_HIDE;
   DWORD exitCode = 1;
@@ -148,11 +167,18 @@ bool RunRegistrar(bool unregister) {
   return ProgramPath(programPath) && RunRegistrarAt(unregister, programPath);
 }
 
-bool ApplyContextMenuStateAt(ContextMenuState& state, const char* programPath, HWND owner) {
+bool ApplyContextMenuStateAt(ContextMenuState& state, const char* programPath, HWND owner,
+                             Elevation elevation) {
   char exePath[kQuotedPathSize];
   if (!ExePathValue(programPath, exePath, sizeof exePath)) return false;
 
-  if (!IsUserAdmin()) return StartElevatedCopy(state, programPath, owner);
+  if (!IsUserAdmin()) {
+    if (elevation == Elevation::kNever) {
+      SetLastError(kElevationRequired);
+      return false;
+    }
+    return StartElevatedCopy(state, programPath, owner);
+  }
 
   const bool registered = RunRegistrarAt(state.enabled == 0, programPath);
   if (state.enabled == 0) return registered;
@@ -160,7 +186,8 @@ bool ApplyContextMenuStateAt(ContextMenuState& state, const char* programPath, H
   // Registering wipes the class key, so the values go in afterwards. They go
   // in even when regsvr32 failed, and the menu then counts as on.
   kx::RegKey key;
-  if (CreateKey64OrDefault(HKEY_CLASSES_ROOT, kMenuExtClassKey, KEY_WRITE, key) != ERROR_SUCCESS) return false;
+  if (CreateKey64OrDefault(HKEY_CLASSES_ROOT, kMenuExtClassKey, KEY_WRITE, key) != ERROR_SUCCESS)
+    return false;
   char caption[128];
   CaptionToRegister(state.caption, caption);
   return SetString(key.Get(), kExePathValue, exePath) == ERROR_SUCCESS &&
@@ -168,7 +195,11 @@ bool ApplyContextMenuStateAt(ContextMenuState& state, const char* programPath, H
 }
 
 bool ApplyContextMenuState(ContextMenuState& state) {
+  return ApplyContextMenuState(state, Elevation::kAsk);
+}
+
+bool ApplyContextMenuState(ContextMenuState& state, Elevation elevation) {
   char programPath[MAX_PATH + 1];
   return ProgramPath(programPath) &&
-         ApplyContextMenuStateAt(state, programPath, kx::AppMainWindow());
+         ApplyContextMenuStateAt(state, programPath, kx::AppMainWindow(), elevation);
 }

@@ -15,9 +15,23 @@
 // caption from CMenuCaption or "Delete By Karvex". True when the key exists.
 bool ReadContextMenuState(ContextMenuState& state);
 
+// Whether a run without administrator rights may start an elevated copy of
+// the program. The copy itself never may: lacking the rights it would start
+// another copy, and so on for ever.
+enum class Elevation { kAsk, kNever };
+
 // Makes the registry match state; true on success. The elevated copy's
-// prompt is owned by the application's main window, when there is one.
+// prompt is owned by the application's main window, when there is one. With
+// Elevation::kNever and no administrator rights it fails with
+// kElevationRequired (ERROR_ELEVATION_REQUIRED) as the last error.
+constexpr DWORD kElevationRequired = 740;
 bool ApplyContextMenuState(ContextMenuState& state);
+bool ApplyContextMenuState(ContextMenuState& state, Elevation elevation);
+
+// The system's regsvr32.exe of the system's own width, by full path: the
+// 64-bit one from a 32-bit process on 64-bit Windows. False when the system
+// folder cannot be named.
+bool RegistrarProgramPath(char (&path)[MAX_PATH + 1]);
 
 // Runs regsvr32.exe silently on the extension beside the program; true when
 // it exited with code 0.
@@ -32,5 +46,6 @@ bool IsSystem64();
 // The two above for a program at programPath, as if it were this program:
 // the extension is looked for in its folder, and its path is what ExePath
 // and the elevated start name.
-bool ApplyContextMenuStateAt(ContextMenuState& state, const char* programPath, HWND owner);
+bool ApplyContextMenuStateAt(ContextMenuState& state, const char* programPath, HWND owner,
+                             Elevation elevation = Elevation::kAsk);
 bool RunRegistrarAt(bool unregister, const char* programPath);

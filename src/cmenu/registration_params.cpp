@@ -76,3 +76,8 @@ bool ElevationParameters(const ContextMenuState& state, char* out, size_t outSiz
   CaptionToRegister(state.caption, caption);
   return Compose(out, outSize, {" /REGCM:\"", caption, "\""});
 }
+
+int RegistrationExitCode(bool applied, bool lackedRights) {
+  if (applied) return 0;
+  return lackedRights ? 740 : 1;
+}

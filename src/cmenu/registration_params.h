@@ -31,6 +31,11 @@ bool ExePathValue(const char* programPath, char* out, size_t outSize);
 // own run registers.
 void CaptionToRegister(const char* caption, char (&out)[128]);
 
+// The exit code of a registration run (/REGCM, /UNREGCM): 0 when the change
+// was made, 740 (elevation required) when it failed for lack of rights, 1
+// for any other failure.
+int RegistrationExitCode(bool applied, bool lackedRights);
+
 // The elevated copy's parameters: " /REGCM:" and the registered caption in
 // double quotes when state.enabled is 1, " /UNREGCM" when it is 0.
 bool ElevationParameters(const ContextMenuState& state, char* out, size_t outSize);

@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "lang/lang_file_parser.h"
 #include "lang/text_compare.h"
@@ -18,8 +20,7 @@ constexpr int kMaxExpansionDepth = 32;
 
 ActiveLanguageWriter g_activeLanguageWriter = nullptr;
 
-uint32_t HashName(const char* key, size_t keyLength, const char* section,
-                  size_t sectionLength) {
+uint32_t HashName(const char* key, size_t keyLength, const char* section, size_t sectionLength) {
   uint32_t hash = 0;
   for (size_t i = 0; i < keyLength; ++i)
     hash = hash * 33 + static_cast<uint32_t>(static_cast<signed char>(AsciiUpper(key[i])));
@@ -35,9 +36,7 @@ void NormaliseSection(const char*& section, size_t& length) {
   }
 }
 
-bool IsNameBreak(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\\';
-}
+bool IsNameBreak(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\\'; }
 
 // A growing byte buffer that reports a failed allocation instead of throwing.
 class TextBuilder {
@@ -125,8 +124,8 @@ class TextExpander {
       const char* replacement =
           Resolve(entry, source + open + 1, close - open - 1, depth, replacementLength);
       // Length of the text as it stands, with this reference replaced.
-      size_t newLength = result.Length() + (length - copied) - (close + 1 - open) +
-                         replacementLength;
+      size_t newLength =
+          result.Length() + (length - copied) - (close + 1 - open) + replacementLength;
       if (replacementLength != 0 && newLength <= kMaxTextLength) {
         if (!result.Append(source + copied, open - copied) ||
             !result.Append(replacement, replacementLength))
@@ -146,8 +145,7 @@ class TextExpander {
                       size_t& resultLength) {
     resultLength = 0;
     MLVCEntry* target = nullptr;
-    const void* bracket =
-        name[0] == '[' ? std::memchr(name, ']', nameLength) : nullptr;
+    const void* bracket = name[0] == '[' ? std::memchr(name, ']', nameLength) : nullptr;
     if (bracket != nullptr) {
       const char* sectionEnd = static_cast<const char*>(bracket);
       const char* key = sectionEnd + 1;
@@ -178,20 +176,82 @@ class TextExpander {
   TextKind kind_;
 };
 
-StoredText::~StoredText() { std::free(data_); }
+namespace {
+
+// While a job runs, its worker and progress threads may still show a text
+// they were handed before the user picked another language. Texts replaced
+// meanwhile are kept, and are freed once no job runs.
+struct RetiredTexts {
+  std::mutex lock;
+  unsigned holds = 0;
+  std::vector<char*> texts;
+};
+
+RetiredTexts& Retired() {
+  // Never destroyed, like the store whose texts it keeps.
+  static RetiredTexts* retired = new RetiredTexts;
+  return *retired;
+}
+
+bool TextsHeld() {
+  RetiredTexts& retired = Retired();
+  std::lock_guard<std::mutex> guard(retired.lock);
+  return retired.holds != 0;
+}
+
+void Retire(char* text) {
+  if (text == nullptr) return;
+  RetiredTexts& retired = Retired();
+  std::lock_guard<std::mutex> guard(retired.lock);
+  if (retired.holds == 0) {
+    std::free(text);
+    return;
+  }
+  try {
+    retired.texts.push_back(text);
+  } catch (...) {
+    // Kept for good rather than freed under a reader.
+  }
+}
+
+}  // namespace
+
+void HoldStoredTexts() {
+  RetiredTexts& retired = Retired();
+  std::lock_guard<std::mutex> guard(retired.lock);
+  ++retired.holds;
+}
+
+void ReleaseStoredTexts() {
+  std::vector<char*> freed;
+  {
+    RetiredTexts& retired = Retired();
+    std::lock_guard<std::mutex> guard(retired.lock);
+    if (retired.holds == 0 || --retired.holds != 0) return;
+    freed.swap(retired.texts);
+  }
+  for (char* text : freed) std::free(text);
+}
+
+StoredText::~StoredText() { Retire(data_); }
 
 bool StoredText::Assign(const char* text, size_t length) {
   if (length > kMaxTextLength) return false;
-  if (length + 1 > capacity_) {
+  // A held text is never rewritten in place: a reader would see it change.
+  if (length + 1 > capacity_ || TextsHeld()) {
     size_t capacity = kFirstCapacity;
     while (capacity < length + 1) capacity *= 2;
     char* fresh = static_cast<char*>(std::malloc(capacity));
     if (fresh == nullptr) return false;
-    std::free(data_);
+    // The source may be the old buffer (a text that names itself).
+    std::memcpy(fresh, text, length);
+    fresh[length] = '\0';
+    Retire(data_);
     data_ = fresh;
     capacity_ = capacity;
+    length_ = length;
+    return true;
   }
-  // The source may be this very buffer (a text that names itself).
   std::memmove(data_, text, length);
   data_[length] = '\0';
   length_ = length;
@@ -199,7 +259,7 @@ bool StoredText::Assign(const char* text, size_t length) {
 }
 
 void StoredText::Clear() {
-  std::free(data_);
+  Retire(data_);
   data_ = nullptr;
   length_ = 0;
   capacity_ = 0;
@@ -371,13 +431,26 @@ size_t DecodeTextEscapes(const char* text, size_t length, char* out) {
     if (c == '\\' && i + 1 < length) {
       char decoded = 0;
       switch (text[i + 1]) {
-        case '\\': decoded = '\\'; break;
-        case 'r': decoded = '\r'; break;
-        case 'n': decoded = '\n'; break;
-        case 't': decoded = '\t'; break;
-        case '"': decoded = '"'; break;
-        case '\'': decoded = '\''; break;
-        default: break;
+        case '\\':
+          decoded = '\\';
+          break;
+        case 'r':
+          decoded = '\r';
+          break;
+        case 'n':
+          decoded = '\n';
+          break;
+        case 't':
+          decoded = '\t';
+          break;
+        case '"':
+          decoded = '"';
+          break;
+        case '\'':
+          decoded = '\'';
+          break;
+        default:
+          break;
       }
       if (decoded != 0) {
         out[written++] = decoded;

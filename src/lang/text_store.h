@@ -7,7 +7,8 @@
 //     const char* text = TextStore().GetText("Prepare", "Global");
 //
 // and treat a null answer (unknown key) as "". The pointer stays valid until
-// the next language load. Texts are bytes in the system's ANSI code page.
+// the next language load, or while texts are held (HoldStoredTexts) until
+// the last release. Texts are bytes in the system's ANSI code page.
 //
 // Pure logic: no windows.h here, so the store builds and is tested natively.
 #include <cstddef>
@@ -74,8 +75,8 @@ using ByteSourceFn = size_t (*)(void* context, void* buffer, size_t capacity);
 // Converts `units` UTF-16 units into the ANSI code page, writing at most
 // `outCapacity` bytes (no terminator needed); returns the byte count, 0 when
 // the line cannot be converted.
-using WideToAnsiFn = size_t (*)(void* context, const char16_t* text, size_t units,
-                                char* out, size_t outCapacity);
+using WideToAnsiFn = size_t (*)(void* context, const char16_t* text, size_t units, char* out,
+                                size_t outCapacity);
 
 // Where a language file comes from: a byte stream and a line converter for
 // UTF-16 files.
@@ -87,8 +88,7 @@ struct LangFileInput {
 };
 
 // Writes or deletes the remembered language file name under a registry key.
-using ActiveLanguageWriter = bool (*)(void* rootKey, const char* keyPath,
-                                      const char* fileName);
+using ActiveLanguageWriter = bool (*)(void* rootKey, const char* keyPath, const char* fileName);
 
 class CMLVC {
  public:
@@ -156,6 +156,13 @@ CKX_MLVC& TextStore();
 // A text of the active language from the process-wide store; "" for an
 // unknown key, so that a missing translation shows as an empty text.
 const char* LangText(const char* key, const char* section = "Global");
+
+// While held (once per running job), texts that a language load or a change
+// replaces stay allocated and unchanged, so a pointer handed to a worker or
+// progress thread stays readable; the last release frees them. Both may be
+// called from any thread.
+void HoldStoredTexts();
+void ReleaseStoredTexts();
 
 // Decodes \\ \r \n \t \" \' in place of their two characters; any other
 // backslash stays. Writes at most `length` bytes to `out` and returns the new

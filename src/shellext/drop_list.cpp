@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "base/string_list.h"
 
 namespace {
 
-constexpr size_t kMaxPath = 259;  // bytes, without the NUL
+constexpr size_t kMaxPath = 259;        // bytes, without the NUL
+constexpr size_t kMaxWidePath = 32767;  // the longest path the system knows
 
 struct Layout {
   const uint8_t* bytes;
@@ -52,20 +54,24 @@ size_t ReadDropPaths(const void* drop, size_t size, DropWideToAnsi convert, Drop
   Layout layout;
   if (sink == nullptr || !ReadLayout(drop, size, layout)) return 0;
   size_t delivered = 0;
+  std::vector<char16_t> units;
   ForEachString(layout, [&](size_t at, size_t length) {
-    if (length > kMaxPath) return;
     char path[kMaxPath + 1];
     if (layout.wide) {
-      char16_t units[kMaxPath];
+      // A wide path of any length goes to the converter, which may know a
+      // shorter name of the same item; what it answers must fit.
+      if (length > kMaxWidePath) return;
+      units.resize(length);
       for (size_t i = 0; i < length; ++i) {
-        units[i] = static_cast<char16_t>(layout.bytes[at + 2 * i] |
-                                         layout.bytes[at + 2 * i + 1] << 8);
+        units[i] =
+            static_cast<char16_t>(layout.bytes[at + 2 * i] | layout.bytes[at + 2 * i + 1] << 8);
       }
-      if (convert == nullptr || !convert(units, length, path, sizeof path)) return;
+      if (convert == nullptr || !convert(units.data(), length, path, sizeof path)) return;
       path[kMaxPath] = '\0';
       // Multi-byte code pages can make a short wide path too long.
       if (std::strlen(path) > kMaxPath) return;
     } else {
+      if (length > kMaxPath) return;
       std::memcpy(path, layout.bytes + at, length);
       path[length] = '\0';
     }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "base/ansi_text.h"
 #include "base/context_menu_state.h"
@@ -32,7 +33,16 @@ void ReadStringValue(HKEY key, const char* name, char (&out)[261]) {
   out[size] = '\0';
 }
 
-bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+// Only the main program is ever started: a full path (drive or share) whose
+// file is called KXer.exe and is an existing file, not a folder.
+bool IsMainProgram(const char* path) {
+  const bool drive = path[0] != '\0' && path[1] == ':' && path[2] == '\\';
+  const bool share = path[0] == '\\' && path[1] == '\\';
+  if (!drive && !share) return false;
+  if (lstrcmpiA(PathName(path), kMainProgramName) != 0) return false;
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 // The item is offered for an ordinary menu, for Explorer's tree and for a
 // menu without a default; not when only the default verb or only verbs are
@@ -40,6 +50,38 @@ bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_
 bool WantsItem(UINT flags) {
   return (flags & 0x000F) == CMF_NORMAL || (flags & CMF_EXPLORE) != 0 ||
          (flags & CMF_NODEFAULT) != 0;
+}
+
+// The exact ANSI form of a selected path, or else the short (8.3) form of
+// the same item when the volume keeps one and that form is exact and fits:
+// a name outside the code page, or a path too long for the block, still
+// reaches the program unchanged in meaning.
+bool SelectedPathToAnsi(const char16_t* text, size_t units, char* out, size_t outSize) {
+  if (WideToAnsiExact(text, units, out, outSize)) return true;
+  if (units == 0 || units > 32000) return false;
+  const bool unc = units > 2 && text[0] == u'\\' && text[1] == u'\\';
+  std::wstring full = unc ? L"\\\\?\\UNC\\" : L"\\\\?\\";
+  full.append(reinterpret_cast<const wchar_t*>(text) + (unc ? 2 : 0), units - (unc ? 2 : 0));
+  const DWORD needed = GetShortPathNameW(full.c_str(), nullptr, 0);
+  if (needed == 0 || needed > 32768) return false;
+  std::wstring shortPath(needed, L'\0');
+  const DWORD n = GetShortPathNameW(full.c_str(), shortPath.data(), needed);
+  if (n == 0 || n >= needed) return false;
+  shortPath.resize(n);
+  // Back to the form the program takes: without the long-path prefix.
+  std::wstring result;
+  if (shortPath.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+    result = L"\\\\" + shortPath.substr(8);
+  } else if (shortPath.compare(0, 4, L"\\\\?\\") == 0) {
+    result = shortPath.substr(4);
+  } else {
+    result = shortPath;
+  }
+  // A volume without short names answers the long path again.
+  if (result.size() == units && std::memcmp(result.data(), text, units * sizeof(char16_t)) == 0)
+    return false;
+  return WideToAnsiExact(reinterpret_cast<const char16_t*>(result.data()), result.size(), out,
+                         outSize);
 }
 
 void AddToBlock(const char* path, void* context) {
@@ -59,9 +101,7 @@ CKXMenuExt::CKXMenuExt(IUnknown* outer) : ComObject(outer) {
   ReadSettings();
 }
 
-CKXMenuExt::~CKXMenuExt() {
-  ReleaseBlock();
-}
+CKXMenuExt::~CKXMenuExt() { ReleaseBlock(); }
 
 std::span<const kx::com::InterfaceEntry<CKXMenuExt>> CKXMenuExt::Interfaces() {
   using kx::com::Entry;
@@ -77,14 +117,20 @@ std::span<const kx::com::InterfaceEntry<CKXMenuExt>> CKXMenuExt::Interfaces() {
 // next context menu.
 void CKXMenuExt::ReadSettings() {
   kx::RegKey key;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kMenuExtClassKey, 0, KEY_READ, key.Put()) ==
-      ERROR_SUCCESS) {
-    ReadStringValue(key.Get(), kExePathValue, exePath_);
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kMenuExtClassKey, 0, KEY_READ, key.Put()) == ERROR_SUCCESS) {
     ReadStringValue(key.Get(), kMenuCaptionValue, caption_);
+  }
+  // The program to start comes from the machine's registration only: the
+  // merged classes view lets any program of the user plant a key of its own
+  // above it, which an elevated Explorer would then start.
+  kx::RegKey machine;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMenuExtMachineClassKey, 0, KEY_READ, machine.Put()) ==
+      ERROR_SUCCESS) {
+    ReadStringValue(machine.Get(), kExePathValue, exePath_);
   }
   // A path stored in quotes names no file either, and so falls through to
   // the program beside the extension.
-  if (exePath_[0] != '\0' && !Exists(exePath_)) exePath_[0] = '\0';
+  if (exePath_[0] != '\0' && !IsMainProgram(exePath_)) exePath_[0] = '\0';
   if (caption_[0] == '\0') std::strcpy(caption_, kDefaultMenuCaption);
 
   if (exePath_[0] == '\0') {
@@ -92,7 +138,7 @@ void CKXMenuExt::ReadSettings() {
     const DWORD n = GetModuleFileNameA(kx::ModuleInstance(), path, sizeof path);
     if (n == 0 || n >= sizeof path) return;
     if (!PathParent(path) || !PathJoin(path, sizeof path, kMainProgramName)) return;
-    if (Exists(path)) std::strcpy(exePath_, path);
+    if (IsMainProgram(path)) std::strcpy(exePath_, path);
   }
 }
 
@@ -129,7 +175,7 @@ STDMETHODIMP CKXMenuExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) 
   GetCursorPos(&cursor);
   HandOffWriter writer;
   BeginHandOff(writer, block, capacity, cursor.x, cursor.y);
-  ReadDropPaths(drop, dropSize, &WideToAnsiExact, &AddToBlock, &writer);
+  ReadDropPaths(drop, dropSize, &SelectedPathToAnsi, &AddToBlock, &writer);
   const size_t size = FinishHandOff(writer);
   if (size == 0) {
     delete[] block;

@@ -54,6 +54,7 @@ DWORD WINAPI DeleteWorker(void* param) {
   }
   ReleaseJob(*job);
   delete job;
+  ReleaseStoredTexts();
   return 0;
 }
 
@@ -73,8 +74,11 @@ bool DeletionRunner::StartWorker(DeleteJob& pending, HWND mainWindow) {
   if (!job) return false;
   BuildJob(*job);
   CopyItems(*job, pending);
+  // Released by the worker when its job and progress window have ended.
+  HoldStoredTexts();
   kx::Handle worker(CreateThread(nullptr, 0, DeleteWorker, job, 0, nullptr));
   if (!worker) {
+    ReleaseStoredTexts();
     ReleaseJob(*job);
     delete job;
     return false;

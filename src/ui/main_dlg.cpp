@@ -350,7 +350,14 @@ void CKXDlg::DeleteFiles() {
   open.nMaxFile = static_cast<DWORD>(buffer.size() - 1);
   open.lpstrTitle = LangText("DelFileInfo", "Menu");
   open.Flags = OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_NODEREFERENCELINKS;
-  if (!GetOpenFileNameA(&open)) return;
+  // The chooser sees the folders the engine will write to: on 64-bit Windows
+  // a 32-bit run would otherwise show SysWOW64's file under System32's name.
+  BOOL chosen;
+  {
+    Wow64RedirectionOff redirectionOff;
+    chosen = GetOpenFileNameA(&open);
+  }
+  if (!chosen) return;
   DeleteJob& pending = app_.PendingList();
   ClearJob(pending);
   mainwin::SplitOpenFileResult(buffer.data(), buffer.size(), open.nFileOffset, kMaxPathBytes, AddPath, &pending);
@@ -362,12 +369,19 @@ void CKXDlg::DeleteFolder() {
   browse.hwndOwner = hwnd_;
   browse.lpszTitle = LangText("DelFolderInfo", "Menu");
   browse.ulFlags = 0x741;  // file-system folders only, new style, no "new folder", links not followed
-  LPITEMIDLIST item = SHBrowseForFolderA(&browse);
+  char path[MAX_PATH + 1] = "";
+  LPITEMIDLIST item;
+  BOOL named = FALSE;
+  {
+    // As for the file chooser: the folder shown is the folder destroyed.
+    Wow64RedirectionOff redirectionOff;
+    item = SHBrowseForFolderA(&browse);
+    if (item) named = SHGetPathFromIDListA(item, path);
+  }
   if (!item) return;
   DeleteJob& pending = app_.PendingList();
   ClearJob(pending);
-  char path[MAX_PATH + 1] = "";
-  if (SHGetPathFromIDListA(item, path) && path[0]) {
+  if (named && path[0]) {
     AddTopLevelItem(pending, path, IsFolder);
     if (CountItems(pending) > 0) app_.Runner().StartDeletion(pending, hwnd_);
   }

@@ -25,8 +25,8 @@ std::string ReadValue(HKEY root, const std::string& key, const char* value) {
 
 bool KeyExists(HKEY root, const std::string& key) { return kxtest::KeyExists(root, key, kView); }
 
-bool RunProgram(const std::string& exe, const std::string& arguments) {
-  return kxtest::RunToEnd("\"" + exe + "\" " + arguments, 60000);
+bool RunProgram(const std::string& exe, const std::string& arguments, DWORD* exitCode = nullptr) {
+  return kxtest::RunToEnd("\"" + exe + "\" " + arguments, 60000, exitCode);
 }
 
 class ProgramFolderWithBlank : public ::testing::Test {
@@ -37,7 +37,8 @@ class ProgramFolderWithBlank : public ::testing::Test {
     folder_ = std::string(temp) + "kx program " + std::to_string(GetTickCount());
     ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
     for (const char* file : {"KXer.exe", "KXMExt.dll", "KXMExt64.dll"})
-      ASSERT_TRUE(CopyFileA(DistPath(file).c_str(), (folder_ + "\\" + file).c_str(), FALSE)) << file;
+      ASSERT_TRUE(CopyFileA(DistPath(file).c_str(), (folder_ + "\\" + file).c_str(), FALSE))
+          << file;
   }
   void TearDown() override {
     RunProgram(Exe(), "/UNREGCM");
@@ -51,7 +52,9 @@ class ProgramFolderWithBlank : public ::testing::Test {
 };
 
 TEST_F(ProgramFolderWithBlank, RegisterWithCaptionThenUnregister) {
-  ASSERT_TRUE(RunProgram(Exe(), "/REGCM:\"Shred Now\""));
+  DWORD exitCode = 99;
+  ASSERT_TRUE(RunProgram(Exe(), "/REGCM:\"Shred Now\"", &exitCode));
+  EXPECT_EQ(exitCode, 0u);
   EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kMenuExtClassKey));
   EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kMenuExtClassKey, kMenuCaptionValue), "Shred Now");
   EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, kMenuExtClassKey, kExePathValue), "\"" + Exe() + "\"")
@@ -61,13 +64,25 @@ TEST_F(ProgramFolderWithBlank, RegisterWithCaptionThenUnregister) {
   const std::string server = std::string(kMenuExtClassKey) + "\\InprocServer32";
   EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, server.c_str(), nullptr), folder_ + "\\KXMExt64.dll");
   for (const char* kind : {"*", "Directory"}) {
-    const std::string handler = std::string(kind) + "\\shellex\\ContextMenuHandlers\\" +
-                                kMenuExtIndependentProgId;
+    const std::string handler =
+        std::string(kind) + "\\shellex\\ContextMenuHandlers\\" + kMenuExtIndependentProgId;
     EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, handler.c_str(), nullptr), kMenuExtClsidText) << kind;
   }
 
-  ASSERT_TRUE(RunProgram(Exe(), "/unregcm"));
+  exitCode = 99;
+  ASSERT_TRUE(RunProgram(Exe(), "/unregcm", &exitCode));
+  EXPECT_EQ(exitCode, 0u);
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kMenuExtClassKey));
+}
+
+TEST_F(ProgramFolderWithBlank, FailedRegistrationRunSaysSoByItsExitCode) {
+  // Without the extension regsvr32 cannot unregister it: the run fails, and
+  // its starter learns it.
+  for (const char* file : {"KXMExt.dll", "KXMExt64.dll"})
+    DeleteFileA((folder_ + "\\" + file).c_str());
+  DWORD exitCode = 0;
+  ASSERT_TRUE(RunProgram(Exe(), "/UNREGCM", &exitCode));
+  EXPECT_EQ(exitCode, 1u);
 }
 
 TEST_F(ProgramFolderWithBlank, RegisterWithoutCaptionUsesTheDefault) {

@@ -13,8 +13,8 @@
 
 namespace {
 
-using kxtest::KeyExists;
 using kxtest::kClassKey;
+using kxtest::KeyExists;
 using kxtest::RegString;
 
 ContextMenuState State(int enabled, const char* caption) {
@@ -53,9 +53,9 @@ TEST_F(Registration, SwitchingOnRegistersAndStoresPathAndCaption) {
   ASSERT_TRUE(ApplyContextMenuStateAt(state, program.c_str(), nullptr));
 
   const std::string dll = folder / (IsSystem64() ? "KXMExt64.dll" : "KXMExt.dll");
-  EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr,
-                      kView),
-            dll);
+  EXPECT_EQ(
+      RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr, kView),
+      dll);
   // The program folder holds a blank: ExePath is stored in quotes.
   EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, kClassKey, "ExePath", kView), "\"" + program + "\"");
   EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, kClassKey, "CMenuCaption", kView), "Shred Now");
@@ -124,8 +124,8 @@ TEST_F(Registration, RegistrarReportsRegsvr32sAnswer) {
 
 TEST_F(Registration, DamagedCaptionValuesAreReadSafely) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kClassKey, 0, nullptr, 0, KEY_WRITE | kView,
-                            nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kClassKey, 0, nullptr, 0, KEY_WRITE | kView, nullptr,
+                            &key, nullptr),
             ERROR_SUCCESS);
   ContextMenuState read{};
   // No terminator, longer than a caption may be, and not a string at all.
@@ -165,13 +165,55 @@ TEST_F(Registration, TheProgramRegistersTheExtensionBesideItself) {
   EXPECT_TRUE(ApplyContextMenuState(state));
   const std::string exePath = std::strchr(self, ' ') ? "\"" + std::string(self) + "\"" : self;
   EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, kClassKey, "ExePath", kView), exePath);
-  EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr,
-                      kView),
-            dll);
+  EXPECT_EQ(
+      RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr, kView),
+      dll);
   state.enabled = 0;
   EXPECT_TRUE(ApplyContextMenuState(state));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey, kView));
   DeleteFileA(dll.c_str());
+}
+
+TEST_F(Registration, Regsvr32IsTheSystemsOwnOfTheSystemsWidth) {
+  char path[MAX_PATH + 1];
+  ASSERT_TRUE(RegistrarProgramPath(path));
+  char system[MAX_PATH];
+  ASSERT_GT(GetWindowsDirectoryA(system, sizeof system), 0u);
+  EXPECT_EQ(_strnicmp(path, system, std::strlen(system)), 0) << path;
+  const std::string text = path;
+  ASSERT_GE(text.size(), 13u);
+  EXPECT_EQ(lstrcmpiA(text.c_str() + text.size() - 13, "\\regsvr32.exe"), 0) << path;
+  // Its executable header names the machine the extension is built for.
+  HANDLE file =
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  IMAGE_DOS_HEADER dos{};
+  IMAGE_NT_HEADERS32 nt{};
+  DWORD read = 0;
+  ASSERT_TRUE(ReadFile(file, &dos, sizeof dos, &read, nullptr) && read == sizeof dos);
+  SetFilePointer(file, dos.e_lfanew, nullptr, FILE_BEGIN);
+  ASSERT_TRUE(ReadFile(file, &nt, sizeof nt, &read, nullptr) && read == sizeof nt);
+  CloseHandle(file);
+  EXPECT_EQ(nt.FileHeader.Machine,
+            IsSystem64() ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
+}
+
+TEST_F(Registration, ARegistrarPlantedInTheCurrentFolderIsNotStarted) {
+  // A regsvr32.exe in the current folder that, if started, would leave a mark.
+  kxtest::ScratchFolder folder("planted");
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(sizeof previous, previous);
+  ASSERT_TRUE(
+      CopyFileA(kxtest::DistPath("KXer.exe").c_str(), (folder / "regsvr32.exe").c_str(), FALSE));
+  SetCurrentDirectoryA(folder.Path().c_str());
+  kxtest::ScratchFolder program("prog dir");
+  ContextMenuState state = State(1, "Planted");
+  EXPECT_TRUE(ApplyContextMenuStateAt(state, ProgramIn(program).c_str(), nullptr));
+  SetCurrentDirectoryA(previous);
+  // The system's regsvr32 ran: the extension's server key exists.
+  EXPECT_EQ(
+      RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr, kView),
+      program / (IsSystem64() ? "KXMExt64.dll" : "KXMExt.dll"));
 }
 
 }  // namespace

@@ -111,4 +111,10 @@ TEST(ElevatedStart, RegisteredCaptionStaysWithinItsBuffer) {
   EXPECT_EQ(Registered(nullptr), "");
 }
 
+TEST(RegistrarCommand, RegistrationRunTellsSuccessAndLackOfRightsApart) {
+  EXPECT_EQ(RegistrationExitCode(true, false), 0);
+  EXPECT_EQ(RegistrationExitCode(false, true), 740);
+  EXPECT_EQ(RegistrationExitCode(false, false), 1);
+}
+
 }  // namespace

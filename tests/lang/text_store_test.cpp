@@ -24,11 +24,12 @@ class TextStoreTest : public ::testing::Test {
 };
 
 TEST_F(TextStoreTest, ReferencesResolveToProductNameAndToTheFilesOwnTexts) {
-  Load("[Menu]\r\n"
-       "Tasks=Aufgaben\r\n"
-       "About=Über %Name%\r\n"
-       "[Welcome]\r\n"
-       "Info=Willkommen bei %Name%. Gruppe %[Menu]Tasks%, Knopf %[DeleteDlg]Start%.\r\n");
+  Load(
+      "[Menu]\r\n"
+      "Tasks=Aufgaben\r\n"
+      "About=Über %Name%\r\n"
+      "[Welcome]\r\n"
+      "Info=Willkommen bei %Name%. Gruppe %[Menu]Tasks%, Knopf %[DeleteDlg]Start%.\r\n");
   EXPECT_EQ(Text("About", "Menu"), "Über Karvex");
   // Start is not translated: the reference stays as the translator wrote it.
   EXPECT_EQ(Text("Info", "Welcome"),
@@ -42,11 +43,12 @@ TEST_F(TextStoreTest, ReferencesResolveToProductNameAndToTheFilesOwnTexts) {
 }
 
 TEST_F(TextStoreTest, PlaceholdersAndStrayPercentSignsAreLeftAlone) {
-  Load("[Global]\n"
-       "PrepareInfo=%1 gefunden in %2 Dateien, 100% fertig\n"
-       "Run=%%Name% und %%%Name%%\n"
-       "Open=50%Name\n"
-       "Back=%Name\\x% und %Name%\n");
+  Load(
+      "[Global]\n"
+      "PrepareInfo=%1 gefunden in %2 Dateien, 100% fertig\n"
+      "Run=%%Name% und %%%Name%%\n"
+      "Open=50%Name\n"
+      "Back=%Name\\x% und %Name%\n");
   EXPECT_EQ(Text("PrepareInfo", "Global"), "%1 gefunden in %2 Dateien, 100% fertig");
   EXPECT_EQ(Text("Run", "Global"), "%Karvex und %%Karvex%");
   EXPECT_EQ(Text("Open", "Global"), "50%Name");
@@ -77,7 +79,8 @@ TEST_F(TextStoreTest, VersionTextReferringToItselfShowsTheVersion) {
 }
 
 TEST_F(TextStoreTest, FixedTextsIgnoreEveryLanguageFile) {
-  const std::string first = "[Global]\nName=Andere\nVer=9.9.9\n[Menu]\nAbout=Info %Name% %[Global]Ver%\n";
+  const std::string first =
+      "[Global]\nName=Andere\nVer=9.9.9\n[Menu]\nAbout=Info %Name% %[Global]Ver%\n";
   const std::string second = "[global]\nNAME=\"Noch eine\"\n";
   for (int round = 0; round < 3; ++round) {
     Load(first);
@@ -99,6 +102,28 @@ TEST_F(TextStoreTest, UnknownKeysAnswerNullAndFileOnlyKeysEmptyAfterSwitching) {
   Load("");
   ASSERT_NE(TextStore().GetText("OptionsInfo", "Menu"), nullptr);
   EXPECT_STREQ(TextStore().GetText("OptionsInfo", "Menu"), "");
+}
+
+// A job's threads keep the texts they were handed while the user switches
+// languages; under AddressSanitizer a freed or rewritten text shows at once.
+TEST_F(TextStoreTest, TextsHandedToARunningJobOutliveALanguageSwitch) {
+  Load("[Global]\nPrepare=Vorbereitung\n[Menu]\nTasks=Aufgaben\n");
+  HoldStoredTexts();  // a job starts
+  const char* prepare = TextStore().GetText("Prepare", "Global");
+  const char* tasks = TextStore().GetText("Tasks", "Menu");
+  ASSERT_STREQ(prepare, "Vorbereitung");
+  HoldStoredTexts();                 // a second job starts
+  Load("[Global]\nPrepare=Prep\n");  // shorter: would fit the old buffer
+  EXPECT_EQ(Text("Prepare", "Global"), "Prep");
+  EXPECT_EQ(Text("Tasks", "Menu"), "Tasks");
+  ReleaseStoredTexts();  // the second job ends; the first still shows its texts
+  EXPECT_STREQ(prepare, "Vorbereitung");
+  EXPECT_STREQ(tasks, "Aufgaben");
+  ReleaseStoredTexts();
+  // No job: texts are reused and freed as before, and a stray release is harmless.
+  ReleaseStoredTexts();
+  Load("[Global]\nPrepare=Noch einmal\n");
+  EXPECT_EQ(Text("Prepare", "Global"), "Noch einmal");
 }
 
 // Hostile files: whatever they hold, every text stays within its limit and

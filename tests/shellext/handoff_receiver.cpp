@@ -1,7 +1,7 @@
 // Stands in for the main program at the receiving end of a hand-off: opens
 // the mapping named by "-TME<name>", clears the pending byte and records
 // what it found in the file named by KX_RECEIVER_OUT, one "key=value" a line:
-//   mapping=<name>  kind=  wide=  pending=
+//   mapping=<name>  exe=<its own path>  kind=  wide=  pending=
 //   block=<hex of the block up to and including its final empty string>
 //   path=<each path, as the reader walks them>
 // KX_RECEIVER_DELAY_MS delays clearing the pending byte; KX_RECEIVER_KEEP=1
@@ -43,6 +43,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const size_t viewSize = region.RegionSize;
 
   std::string report = "mapping=" + std::string(name) + "\n";
+  char self[MAX_PATH + 1] = "";
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  report += "exe=" + std::string(self) + "\n";
   HandOffHeader header = {};
   ReadHandOffHeader(view, viewSize, header);
   report += "kind=" + std::to_string(header.kind) + "\n";

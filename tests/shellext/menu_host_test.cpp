@@ -4,8 +4,8 @@
 // command. The program that receives the hand-off is handoff_receiver.exe,
 // which records what arrived.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -19,10 +19,10 @@ namespace {
 
 using kxtest::DropBytes;
 using kxtest::DropDataObject;
-using kxtest::KeyExists;
 using kxtest::kApprovedKey;
 using kxtest::kClassKey;
 using kxtest::kClsidText;
+using kxtest::KeyExists;
 using kxtest::RegString;
 using kxtest::Regsvr32;
 
@@ -50,7 +50,8 @@ std::vector<std::string> Lines(const std::string& report, const std::string& key
     size_t end = report.find('\n', at);
     if (end == std::string::npos) end = report.size();
     const std::string line = report.substr(at, end - at);
-    if (line.compare(0, key.size() + 1, key + "=") == 0) values.push_back(line.substr(key.size() + 1));
+    if (line.compare(0, key.size() + 1, key + "=") == 0)
+      values.push_back(line.substr(key.size() + 1));
     at = end + 1;
   }
   return values;
@@ -81,7 +82,11 @@ class Extension : public ::testing::Test {
     ASSERT_TRUE(SUCCEEDED(com_.Result()));
     dll_ = scratch_ / KX_EXT_FILE;
     ASSERT_TRUE(CopyFileA(kxtest::DistPath(KX_EXT_FILE).c_str(), dll_.c_str(), FALSE));
-    receiver_ = kxtest::WinePath(KX_RECEIVER_PATH);
+    // The extension starts nothing but a KXer.exe.
+    const std::string program = scratch_ / "program";
+    ASSERT_TRUE(CreateDirectoryA(program.c_str(), nullptr));
+    receiver_ = program + "\\KXer.exe";
+    ASSERT_TRUE(CopyFileA(kxtest::WinePath(KX_RECEIVER_PATH).c_str(), receiver_.c_str(), FALSE));
     report_ = scratch_ / "report.txt";
     SetEnvironmentVariableA("KX_RECEIVER_OUT", report_.c_str());
     SetEnvironmentVariableA("KX_RECEIVER_DELAY_MS", nullptr);
@@ -123,14 +128,15 @@ TEST_F(Extension, RegistrationWritesEveryEntryAndUnregistrationRemovesThem) {
   // In the registry view of the extension's own width: the 64-bit view for
   // KXMExt64.dll, the one that a 64-bit Explorer reads.
   EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, kClassKey, nullptr), "KXMenuExt Class");
-  EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr), dll_);
-  EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32",
-                      "ThreadingModel"),
-            "Apartment");
+  EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr),
+            dll_);
+  EXPECT_EQ(
+      RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", "ThreadingModel"),
+      "Apartment");
   EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\ProgID", nullptr), progId);
-  EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\VersionIndependentProgID",
-                      nullptr),
-            independent);
+  EXPECT_EQ(
+      RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\VersionIndependentProgID", nullptr),
+      independent);
   EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\TypeLib", nullptr),
             "{06781E52-0A94-40D7-B79E-001579B9AF11}");
   EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, progId, nullptr), "KXMenuExt Class");
@@ -174,7 +180,8 @@ TEST_F(Extension, RegisteringAgainWipesTheSettingsOfTheClassKey) {
   ASSERT_EQ(Regsvr32("/s " + Quoted(dll_)), 0);
   EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, kClassKey, "ExePath"), "<none>");
   EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, kClassKey, "CMenuCaption"), "<none>");
-  EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr), dll_);
+  EXPECT_EQ(RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr),
+            dll_);
 }
 
 TEST(ExtensionPerUser, InstallForTheUserWritesBelowTheCurrentUser) {
@@ -211,11 +218,14 @@ TEST_F(Extension, MenuItemIsAddedForOrdinaryMenusOnly) {
   struct Case {
     UINT flags;
     bool adds;
-  } cases[] = {{CMF_NORMAL, true},         {CMF_DEFAULTONLY, false},
-               {CMF_VERBSONLY, false},     {CMF_NOVERBS, false},
+  } cases[] = {{CMF_NORMAL, true},
+               {CMF_DEFAULTONLY, false},
+               {CMF_VERBSONLY, false},
+               {CMF_NOVERBS, false},
                {CMF_DEFAULTONLY | CMF_NODEFAULT, true},  // 0x21
                {CMF_DEFAULTONLY | CMF_EXPLORE, true},    // 0x5
-               {CMF_EXPLORE, true},        {CMF_CANRENAME, true}};
+               {CMF_EXPLORE, true},
+               {CMF_CANRENAME, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE("flags " + std::to_string(c.flags));
     HMENU popup = CreatePopupMenu();
@@ -254,7 +264,8 @@ TEST_F(Extension, WithoutAProgramToStartThereIsNoMenuItem) {
   SetSettings(scratch_ / "missing.exe", "Shred Test");
   auto init = Create<IShellExtInit>(IID_IShellExtInit);
   ASSERT_TRUE(init);
-  EXPECT_EQ(init->Initialize(nullptr, Selection<std::string>({"C:\\a.txt"}).Get(), nullptr), E_FAIL);
+  EXPECT_EQ(init->Initialize(nullptr, Selection<std::string>({"C:\\a.txt"}).Get(), nullptr),
+            E_FAIL);
   kx::ComPtr<IContextMenu> menu;
   ASSERT_EQ(init->QueryInterface(IID_IContextMenu, menu.PutVoid()), S_OK);
   HMENU popup = CreatePopupMenu();
@@ -268,9 +279,9 @@ TEST_F(Extension, CommandByOffsetHandsTheSelectionToTheProgram) {
   SetEnvironmentVariableA("KX_RECEIVER_DELAY_MS", "600");
   auto init = Create<IShellExtInit>(IID_IShellExtInit);
   ASSERT_TRUE(init);
-  ASSERT_EQ(init->Initialize(nullptr, Selection<std::string>({"C:\\a.txt", "C:\\dir"}).Get(),
-                             nullptr),
-            S_OK);
+  ASSERT_EQ(
+      init->Initialize(nullptr, Selection<std::string>({"C:\\a.txt", "C:\\dir"}).Get(), nullptr),
+      S_OK);
   kx::ComPtr<IContextMenu> menu;
   ASSERT_EQ(init->QueryInterface(IID_IContextMenu, menu.PutVoid()), S_OK);
   HMENU popup = CreatePopupMenu();
@@ -312,6 +323,55 @@ TEST_F(Extension, CommandByOffsetHandsTheSelectionToTheProgram) {
   EXPECT_EQ(Lines(second, "path"), (std::vector<std::string>{"C:\\a.txt", "C:\\dir"}));
 }
 
+TEST_F(Extension, OnlyTheMachinesRegistrationNamesTheProgram) {
+  // A program of the user plants its own class key above the machine's: the
+  // merged view then shows its ExePath, naming a KXer.exe of its own.
+  const std::string planted = scratch_ / "planted";
+  ASSERT_TRUE(CreateDirectoryA(planted.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA(receiver_.c_str(), (planted + "\\KXer.exe").c_str(), FALSE));
+  const std::string userKey = std::string("Software\\Classes\\") + kClassKey;
+  SetSettings(receiver_, nullptr);
+  kxtest::SetRegString(HKEY_CURRENT_USER, userKey, "ExePath", planted + "\\KXer.exe");
+  // (Windows shows the user's value in the merged view; Wine 8 keeps showing
+  // the machine's, so there this proves only that the machine's is used.)
+  std::string report;
+  {
+    auto init = Create<IShellExtInit>(IID_IShellExtInit);
+    ASSERT_TRUE(init);
+    ASSERT_EQ(init->Initialize(nullptr, Selection<std::string>({"C:\\a.txt"}).Get(), nullptr),
+              S_OK);
+    kx::ComPtr<IContextMenu> menu;
+    ASSERT_EQ(init->QueryInterface(IID_IContextMenu, menu.PutVoid()), S_OK);
+    CMINVOKECOMMANDINFO info = {sizeof info};
+    EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+    ASSERT_TRUE(Report(report));
+  }
+  kxtest::DeleteRegTree(HKEY_CURRENT_USER, userKey);
+  EXPECT_EQ(lstrcmpiA(One(report, "exe").c_str(), receiver_.c_str()), 0) << One(report, "exe");
+}
+
+TEST_F(Extension, AProgramOtherThanKXerIsNeverStarted) {
+  // Any other file, or a folder called KXer.exe, is no program to start; with
+  // nothing beside the extension either, there is no menu item.
+  const std::string folderNamedLikeIt = scratch_ / "KXer.exe";
+  ASSERT_TRUE(CreateDirectoryA(folderNamedLikeIt.c_str(), nullptr));
+  // The relative name would reach the receiver from here.
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(sizeof previous, previous);
+  SetCurrentDirectoryA(scratch_.Path().c_str());
+  for (const std::string& exePath : {kxtest::WinePath(KX_RECEIVER_PATH), scratch_ / "program",
+                                     folderNamedLikeIt, std::string("program\\KXer.exe")}) {
+    SetSettings(exePath, "Shred Test");
+    auto init = Create<IShellExtInit>(IID_IShellExtInit);
+    ASSERT_TRUE(init);
+    EXPECT_EQ(init->Initialize(nullptr, Selection<std::string>({"C:\\a.txt"}).Get(), nullptr),
+              E_FAIL)
+        << exePath;
+  }
+  SetCurrentDirectoryA(previous);
+  RemoveDirectoryA(folderNamedLikeIt.c_str());
+}
+
 TEST_F(Extension, CommandByVerbTextStartsNothing) {
   SetSettings(receiver_, nullptr);
   auto menu = Create<IContextMenu>(IID_IContextMenu);
@@ -348,16 +408,16 @@ TEST_F(Extension, QuotedProgramPathFallsBackToTheProgramBesideTheExtension) {
 TEST_F(Extension, PathsThatCannotArriveUnchangedAreLeftOut) {
   SetSettings(receiver_, nullptr);
   const std::wstring good = L"C:\\keep\\this.txt";
-  const std::wstring tooLong = L"C:\\" + std::wstring(297, L'x');          // 300 characters
-  const std::wstring fits = L"C:\\" + std::wstring(256, L'y');             // 259 characters
-  const std::wstring bestFit = L"C:\\r\x0101sum\x0113.txt";  // a-macron, e-macron
+  const std::wstring tooLong = L"C:\\" + std::wstring(297, L'x');  // 300 characters
+  const std::wstring fits = L"C:\\" + std::wstring(256, L'y');     // 259 characters
+  const std::wstring bestFit = L"C:\\r\x0101sum\x0113.txt";        // a-macron, e-macron
   const std::wstring foreign = L"C:\\\x4E2D\x6587.txt";
   auto init = Create<IShellExtInit>(IID_IShellExtInit);
   ASSERT_TRUE(init);
-  ASSERT_EQ(init->Initialize(nullptr,
-                             Selection<std::wstring>({tooLong, bestFit, good, foreign, fits}).Get(),
-                             nullptr),
-            S_OK);
+  ASSERT_EQ(
+      init->Initialize(
+          nullptr, Selection<std::wstring>({tooLong, bestFit, good, foreign, fits}).Get(), nullptr),
+      S_OK);
   kx::ComPtr<IContextMenu> menu;
   ASSERT_EQ(init->QueryInterface(IID_IContextMenu, menu.PutVoid()), S_OK);
   CMINVOKECOMMANDINFO info = {sizeof info};
@@ -373,9 +433,73 @@ TEST_F(Extension, PathsThatCannotArriveUnchangedAreLeftOut) {
 
   // Nothing left to hand off: no menu.
   EXPECT_EQ(init->Initialize(nullptr, Selection<std::wstring>({tooLong}).Get(), nullptr), E_FAIL);
-  EXPECT_EQ(init->Initialize(nullptr, Selection<std::string>({"C:\\*.txt"}).Get(), nullptr), E_FAIL);
+  EXPECT_EQ(init->Initialize(nullptr, Selection<std::string>({"C:\\*.txt"}).Get(), nullptr),
+            E_FAIL);
   EXPECT_EQ(init->Initialize(nullptr, Selection<std::string>({}).Get(), nullptr), E_FAIL);
   EXPECT_EQ(init->Initialize(nullptr, nullptr, nullptr), E_FAIL);
+}
+
+// The ANSI form of an existing item's short path; empty when it has none.
+std::string ShortAnsiPath(const std::wstring& path) {
+  const std::wstring full = L"\\\\?\\" + path;
+  wchar_t shortPath[1024];
+  const DWORD n = GetShortPathNameW(full.c_str(), shortPath, 1024);
+  if (n == 0 || n >= 1024) return "";
+  std::wstring result(shortPath + 4, n - 4);
+  if (result == path) return "";
+  char ansi[1024];
+  BOOL lossy = FALSE;
+  const int m = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, result.c_str(), -1, ansi,
+                                    sizeof ansi, nullptr, &lossy);
+  return m > 0 && !lossy ? ansi : "";
+}
+
+TEST_F(Extension, ItemsWithoutAnExactPathArriveByTheirShortPath) {
+  // A name outside the code page and a path too long for the block, both of
+  // real items, on a volume that keeps short names.
+  std::wstring root;
+  for (char c : scratch_.Path()) root += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  const std::wstring foreign = root + L"\\\x4E2D\x6587 \x0101.txt";
+  std::wstring deep = root;
+  while (deep.size() < 280) {
+    deep += L"\\a rather long folder name";
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+  }
+  deep += L"\\kept file.txt";
+  for (const std::wstring& path : {foreign, deep}) {
+    HANDLE file = CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  }
+  const std::string foreignShort = ShortAnsiPath(foreign);
+  const std::string deepShort = ShortAnsiPath(deep);
+  if (GetACP() == CP_UTF8 || foreignShort.empty() || deepShort.empty() || deepShort.size() > 259)
+    GTEST_SKIP() << "no usable short names here";
+
+  SetSettings(receiver_, nullptr);
+  auto init = Create<IShellExtInit>(IID_IShellExtInit);
+  ASSERT_TRUE(init);
+  ASSERT_EQ(init->Initialize(nullptr, Selection<std::wstring>({foreign, deep}).Get(), nullptr),
+            S_OK);
+  kx::ComPtr<IContextMenu> menu;
+  ASSERT_EQ(init->QueryInterface(IID_IContextMenu, menu.PutVoid()), S_OK);
+  CMINVOKECOMMANDINFO info = {sizeof info};
+  EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+  std::string report;
+  ASSERT_TRUE(Report(report));
+  const auto paths = Lines(report, "path");
+  ASSERT_EQ(paths, (std::vector<std::string>{foreignShort, deepShort}));
+  // Each names the very item selected.
+  for (const std::string& path : paths)
+    EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+
+  DeleteFileW((L"\\\\?\\" + foreign).c_str());
+  DeleteFileW((L"\\\\?\\" + deep).c_str());
+  for (size_t cut; (cut = deep.rfind(L'\\')) != std::wstring::npos && deep.size() > root.size();) {
+    deep.resize(cut);
+    if (deep.size() > root.size()) RemoveDirectoryW((L"\\\\?\\" + deep).c_str());
+  }
 }
 
 TEST_F(Extension, ModuleStaysLoadedWhileAnObjectLives) {
@@ -417,7 +541,8 @@ class Outer final : public IUnknown {
  public:
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown)) return inner ? inner->QueryInterface(iid, out) : E_NOINTERFACE;
+    if (!IsEqualIID(iid, IID_IUnknown))
+      return inner ? inner->QueryInterface(iid, out) : E_NOINTERFACE;
     *out = this;
     AddRef();
     return S_OK;
@@ -439,9 +564,9 @@ TEST_F(Extension, ObjectAnswersItsInterfacesAndCanBeAggregated) {
 
   Outer outer;
   kx::ComPtr<IUnknown> inner;
-  EXPECT_EQ(CoCreateInstance(kClsid, &outer, CLSCTX_INPROC_SERVER, IID_IContextMenu,
-                             inner.PutVoid()),
-            CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(
+      CoCreateInstance(kClsid, &outer, CLSCTX_INPROC_SERVER, IID_IContextMenu, inner.PutVoid()),
+      CLASS_E_NOAGGREGATION);
   ASSERT_EQ(CoCreateInstance(kClsid, &outer, CLSCTX_INPROC_SERVER, IID_IUnknown, inner.PutVoid()),
             S_OK);
   outer.inner = inner.Get();
@@ -488,9 +613,9 @@ TEST(ExtensionEndToEnd, PickedCommandLetsTheProgramConfirmAndDelete) {
   ASSERT_TRUE(CopyFileA(keep.c_str(), (folder + "\\inner.txt").c_str(), FALSE));
 
   kx::ComPtr<IShellExtInit> init;
-  ASSERT_EQ(CoCreateInstance(kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
-                             init.PutVoid()),
-            S_OK);
+  ASSERT_EQ(
+      CoCreateInstance(kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, init.PutVoid()),
+      S_OK);
   ASSERT_EQ(init->Initialize(nullptr, Selection<std::string>({file, folder}).Get(), nullptr), S_OK);
   kx::ComPtr<IContextMenu> menu;
   ASSERT_EQ(init->QueryInterface(IID_IContextMenu, menu.PutVoid()), S_OK);
@@ -533,8 +658,8 @@ TEST(ExtensionFile, CarriesItsImagesAndVersion) {
     int id, size, bits;
   } images[] = {{201, 15, 32}, {202, 13, 8}};
   for (const Image& image : images) {
-    HANDLE loaded = LoadImageA(module, MAKEINTRESOURCEA(image.id), IMAGE_BITMAP, 0, 0,
-                               LR_CREATEDIBSECTION);
+    HANDLE loaded =
+        LoadImageA(module, MAKEINTRESOURCEA(image.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
     ASSERT_NE(loaded, nullptr) << image.id;
     DIBSECTION dib = {};
     ASSERT_NE(GetObjectA(loaded, sizeof dib, &dib), 0);

@@ -1,10 +1,10 @@
 // The main window as a user meets it: the real window runs its own modal
 // loop on a thread of its own, and the test drives it from outside with the
 // messages that clicks, hovering and typing produce.
-#include <gtest/gtest.h>
-#include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/folder_test.h"
 #include "base/settings_store.h"
 #include "cmenu/cmenu_ids.h"
 #include "engine/delete_job.h"
@@ -97,7 +98,8 @@ std::string StatusText(HWND status) {
 // What the screen shows of a window that may reach past the screen's edges
 // (a maximised one does, by its frame), as KX_SCREENSHOT_DIR/<name>.png.
 bool SaveVisiblePart(HWND hwnd, const char* name) {
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  RedrawWindow(hwnd, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
   Sleep(300);
   RECT r{}, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   GetWindowRect(hwnd, &r);
@@ -142,7 +144,8 @@ class MainWindow : public ::testing::Test {
       window.DoModal(nullptr);
       dlg_ = nullptr;
     });
-    ASSERT_TRUE(kxtest::WaitFor([this] { return dlg() && dlg()->IsWindow() && IsWindowVisible(*dlg()); }));
+    ASSERT_TRUE(
+        kxtest::WaitFor([this] { return dlg() && dlg()->IsWindow() && IsWindowVisible(*dlg()); }));
     hwnd_ = *dlg();
     Settle();
   }
@@ -325,7 +328,9 @@ TEST_F(MainWindow, HoveringSetsTheStatusTextOncePerChange) {
   HWND status = dlg()->StatusBar();
   EXPECT_EQ(StatusText(status), "Ready");
   Hover(0, 0);
-  ASSERT_TRUE(kxtest::WaitFor([&] { return StatusText(status) == "Choose one or more files to delete them with Karvex"; }, 2000))
+  ASSERT_TRUE(kxtest::WaitFor(
+      [&] { return StatusText(status) == "Choose one or more files to delete them with Karvex"; },
+      2000))
       << StatusText(status);
 
   // Still over the same item: the text is not written again.
@@ -336,12 +341,14 @@ TEST_F(MainWindow, HoveringSetsTheStatusTextOncePerChange) {
 
   // Advanced options has no description by default: its caption is shown.
   Hover(1, 3);
-  EXPECT_TRUE(kxtest::WaitFor([&] { return StatusText(status) == "Advanced options"; }, 2000)) << StatusText(status);
+  EXPECT_TRUE(kxtest::WaitFor([&] { return StatusText(status) == "Advanced options"; }, 2000))
+      << StatusText(status);
 
   // Leaving the panel shows "Ready".
   PostMessageA(dlg()->Group(1).List(), WM_MOUSELEAVE, 0, 0);
   PostMessageA(hwnd_, WM_NULL, 0, 0);
-  EXPECT_TRUE(kxtest::WaitFor([&] { return StatusText(status) == "Ready"; }, 2000)) << StatusText(status);
+  EXPECT_TRUE(kxtest::WaitFor([&] { return StatusText(status) == "Ready"; }, 2000))
+      << StatusText(status);
 }
 
 TEST_F(MainWindow, SwitchingToTheShippedLanguageAndBackChangesEveryText) {
@@ -351,7 +358,8 @@ TEST_F(MainWindow, SwitchingToTheShippedLanguageAndBackChangesEveryText) {
     std::vector<std::string> texts{kxtest::WindowText(hwnd_), StatusText(dlg.StatusBar())};
     for (int g = 0; g < CKXDlg::kGroupCount; ++g) {
       texts.push_back(dlg.Group(g).Caption());
-      for (int i = 0; i < dlg.Group(g).ItemCount(); ++i) texts.push_back(dlg.Group(g).ItemCaption(i));
+      for (int i = 0; i < dlg.Group(g).ItemCount(); ++i)
+        texts.push_back(dlg.Group(g).ItemCaption(i));
     }
     for (int s = 0; s < CKXDlg::kSlotCount; ++s) {
       CKXRPDlg* panel = dlg.Panel(static_cast<CKXDlg::Slot>(s));
@@ -396,8 +404,9 @@ TEST_F(MainWindow, SwitchingToTheShippedLanguageAndBackChangesEveryText) {
   for (size_t i = 0; i < german.size(); ++i) changed += german[i] != english[i];
   EXPECT_GE(changed, 20);
   kxtest::SaveScreenshot(hwnd_, "main-welcome-german");
-  for (auto [command, name] : {std::pair{ID_CONTEXT_MENU, "main-context-menu-german"},
-                               std::pair{ID_LANGUAGE, "main-language-german"}, std::pair{ID_ABOUT, "main-about-german"}}) {
+  for (auto [command, name] :
+       {std::pair{ID_CONTEXT_MENU, "main-context-menu-german"},
+        std::pair{ID_LANGUAGE, "main-language-german"}, std::pair{ID_ABOUT, "main-about-german"}}) {
     PostMessageA(hwnd_, WM_COMMAND, command, 0);
     Settle();
     kxtest::SaveScreenshot(hwnd_, name);
@@ -406,9 +415,11 @@ TEST_F(MainWindow, SwitchingToTheShippedLanguageAndBackChangesEveryText) {
   Settle();
   Press(CKXDlg::kContextMenu, IDCANCEL);
   Hover(0, 1);
-  EXPECT_TRUE(kxtest::WaitFor([&] {
-    return StatusText(dlg.StatusBar()) == Ansi("Einen Ordner auswählen und mit Karvex löschen");
-  }, 2000));
+  EXPECT_TRUE(kxtest::WaitFor(
+      [&] {
+        return StatusText(dlg.StatusBar()) == Ansi("Einen Ordner auswählen und mit Karvex löschen");
+      },
+      2000));
 
   char active[MAX_PATH] = "";
   LangFiles().ReadActiveName(active);
@@ -464,7 +475,8 @@ TEST_F(MainWindow, StateIsRestoredAfterARestart) {
 
 TEST_F(MainWindow, DamagedSavedPositionsStillGiveAUsableWindow) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, (std::string(kScratchKey) + "\\States").c_str(), &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, (std::string(kScratchKey) + "\\States").c_str(), &key),
+            ERROR_SUCCESS);
   // Far off the screen, collapsed bits that are not 0 or 1.
   int32_t record[7] = {-90000, 80000, 2147483647, 2147483000, 0, 0, 0};
   uint8_t bytes[28];
@@ -477,7 +489,8 @@ TEST_F(MainWindow, DamagedSavedPositionsStillGiveAUsableWindow) {
   Open();
   RECT window{};
   GetWindowRect(hwnd_, &window);
-  const int screenW = GetSystemMetrics(SM_CXVIRTUALSCREEN), screenH = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const int screenW = GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            screenH = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   EXPECT_GE(window.left, GetSystemMetrics(SM_XVIRTUALSCREEN));
   EXPECT_LE(window.right - window.left, screenW);
   EXPECT_LE(window.bottom - window.top, screenH);
@@ -500,8 +513,8 @@ TEST_F(MainWindow, CannotBeMadeSmallerAndPanelsFollowItsSize) {
   EXPECT_EQ(now.right, smallest.right);
   EXPECT_EQ(now.bottom, smallest.bottom);
 
-  SetWindowPos(hwnd_, nullptr, 0, 0, initial.right - initial.left + 200, initial.bottom - initial.top + 100,
-               SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(hwnd_, nullptr, 0, 0, initial.right - initial.left + 200,
+               initial.bottom - initial.top + 100, SWP_NOMOVE | SWP_NOZORDER);
   Settle();
   // Task panel down to the status bar, panels beside it up to the right edge;
   // the welcome text keeps its 10-pixel margin.
@@ -572,7 +585,8 @@ TEST_F(MainWindow, DeleteFilesHandsEverySelectedFileToOneConfirmation) {
   HWND name = kxtest::FileNameBox(chooser);
   ASSERT_TRUE(name);
   SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("\"a.txt\" \"b c.txt\""));
-  PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+  PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
   HWND confirm = kxtest::WaitForWindow(TextStore().GetText("Title", "Confirm"), 5000);
   ASSERT_TRUE(confirm);
   auto paths = PendingPaths();
@@ -594,19 +608,21 @@ TEST_F(MainWindow, DeleteFilesHandsEverySelectedFileToOneConfirmation) {
 // The folder browser: a dialog of this process beside the main window.
 HWND WaitForBrowser(HWND main) {
   HWND found = nullptr;
-  kxtest::WaitFor([&] {
-    found = nullptr;
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(w, &pid);
-      char cls[16] = "";
-      GetClassNameA(w, cls, sizeof cls);
-      if (pid == GetCurrentProcessId() && w != main && IsWindowVisible(w) && lstrcmpA(cls, "#32770") == 0 &&
-          GetWindow(w, GW_OWNER) == main)
-        found = w;
-    }
-    return found != nullptr;
-  }, 5000);
+  kxtest::WaitFor(
+      [&] {
+        found = nullptr;
+        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          char cls[16] = "";
+          GetClassNameA(w, cls, sizeof cls);
+          if (pid == GetCurrentProcessId() && w != main && IsWindowVisible(w) &&
+              lstrcmpA(cls, "#32770") == 0 && GetWindow(w, GW_OWNER) == main)
+            found = w;
+        }
+        return found != nullptr;
+      },
+      5000);
   return found;
 }
 
@@ -631,7 +647,8 @@ TEST_F(MainWindow, DeleteFolderHandsTheChosenFolderToTheConfirmation) {
   browser = WaitForBrowser(hwnd_);
   ASSERT_TRUE(browser);
   SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-  PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(browser, IDOK)));
+  PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(browser, IDOK)));
   HWND confirm = kxtest::WaitForWindow(TextStore().GetText("Title", "Confirm"), 5000);
   ASSERT_TRUE(confirm);
   // Declined first, whatever was chosen: the test destroys nothing.
@@ -646,6 +663,101 @@ TEST_F(MainWindow, DeleteFolderHandsTheChosenFolderToTheConfirmation) {
   RemoveDirectoryA(folder.c_str());
 }
 
+// A name that exists only in the real System32 of 64-bit Windows, where a
+// 32-bit process sees SysWOW64 unless redirection is off.
+class RealSystemName {
+ public:
+  RealSystemName(const char* name, bool folder) : folder_(folder) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    path_ = std::string(windows) + "\\system32\\" + name;
+    Wow64RedirectionOff off;
+    if (!off.Active()) return;
+    if (folder) {
+      CreateDirectoryA(path_.c_str(), nullptr);
+    } else {
+      HANDLE file =
+          CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    }
+    made_ = GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+  ~RealSystemName() {
+    Wow64RedirectionOff off;
+    if (folder_)
+      RemoveDirectoryA(path_.c_str());
+    else
+      DeleteFileA(path_.c_str());
+  }
+  // Made in the real folder and not seen through redirection.
+  bool Usable() const {
+    return made_ && GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES;
+  }
+  bool Exists() const {
+    Wow64RedirectionOff off;
+    return GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+  bool folder_;
+  bool made_ = false;
+};
+
+TEST_F(MainWindow, ChooserAndBrowserShowTheSystemFoldersTheEngineWritesTo) {
+  RealSystemName file("kx-real-only.txt", false);
+  RealSystemName folder("kx-real-only-folder", true);
+  if (!file.Usable() || !folder.Usable()) GTEST_SKIP() << "not a 32-bit run on 64-bit Windows";
+  DeleteJob& pending = TheApp().PendingList();
+  ClearJob(pending);
+
+  Open();
+  // The file chooser accepts a name that only the real System32 holds: it
+  // must exist where the chooser looks.
+  ClickItem(0, 0);
+  HWND chooser = kxtest::WaitForWindow(TextStore().GetText("DelFileInfo", "Menu"), 5000);
+  ASSERT_TRUE(chooser);
+  HWND name = kxtest::FileNameBox(chooser);
+  ASSERT_TRUE(name);
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.Path().c_str()));
+  PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+  HWND confirm = kxtest::WaitForWindow(TextStore().GetText("Title", "Confirm"), 5000);
+  auto paths = PendingPaths();
+  if (!confirm) {
+    // A refusal ("file not found") leaves the chooser open: close both.
+    for (HWND w; (w = kxtest::WaitForWindow(TextStore().GetText("DelFileInfo", "Menu"), 500));)
+      PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+  }
+  ASSERT_TRUE(confirm) << "the chooser did not see the real System32";
+  PostMessageA(confirm, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(confirm); }, 5000));
+  ASSERT_EQ(paths.size(), 1u);
+  EXPECT_EQ(lstrcmpiA(paths[0].c_str(), file.Path().c_str()), 0) << paths[0];
+  Settle();
+
+  // The folder browser selects a folder that only the real System32 holds.
+  ClickItem(0, 1);
+  HWND browser = WaitForBrowser(hwnd_);
+  ASSERT_TRUE(browser);
+  SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.Path().c_str()));
+  PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(browser, IDOK)));
+  confirm = kxtest::WaitForWindow(TextStore().GetText("Title", "Confirm"), 5000);
+  ASSERT_TRUE(confirm);
+  paths = PendingPaths();
+  PostMessageA(confirm, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(confirm); }, 5000));
+  ASSERT_EQ(paths.size(), 1u);
+  EXPECT_EQ(lstrcmpiA(paths[0].c_str(), folder.Path().c_str()), 0) << paths[0];
+  Close();
+  // Declined both times: both are still there.
+  EXPECT_TRUE(file.Exists());
+  EXPECT_TRUE(folder.Exists());
+  ClearJob(pending);
+}
+
 // A language file written to do harm: texts at the store's size limit,
 // access-key and placeholder characters everywhere, references that go
 // nowhere, control characters.
@@ -655,8 +767,8 @@ TEST_F(MainWindow, HostileLanguageFileLeavesTheWindowWhole) {
   std::string file = "[Info]\r\nName=Hostile\r\n[Menu]\r\n";
   // As long as a line may be; a longer one would be cut by the reader.
   const std::string huge(4000, 'W');
-  for (const char* key : {"Tasks", "Tools", "Help", "DelFile", "DelFolder", "CMenu", "Language", "About",
-                          "Options", "HelpContent"})
+  for (const char* key : {"Tasks", "Tools", "Help", "DelFile", "DelFolder", "CMenu", "Language",
+                          "About", "Options", "HelpContent"})
     file += std::string(key) + "=" + huge + "\r\n";
   file += "DelFileInfo=%1 %2 %s %n %[Menu]DelFileInfo% %%%% %Nowhere%\r\n";
   file += "CMenuInfo=&&&&&&&&\r\n";
@@ -710,7 +822,8 @@ namespace {
 // build must have put a compiled help file there, with every page in it.
 TEST(HelpFile, IsACompiledHelpFileWithItsPages) {
   const std::string path = kxtest::WinePath(KX_DIST_DIR) + "\\KXHelp.chm";
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   std::string content(GetFileSize(file, nullptr), '\0');
   DWORD read = 0;
@@ -718,7 +831,8 @@ TEST(HelpFile, IsACompiledHelpFileWithItsPages) {
   CloseHandle(file);
   ASSERT_EQ(read, content.size());
   EXPECT_EQ(content.substr(0, 4), "ITSF");
-  for (const char* page : {"/index.html", "/deleting.html", "/contextmenu.html", "/languages.html", "/safety.html"})
+  for (const char* page :
+       {"/index.html", "/deleting.html", "/contextmenu.html", "/languages.html", "/safety.html"})
     EXPECT_NE(content.find(page), std::string::npos) << page;
 }
 
