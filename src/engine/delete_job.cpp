@@ -96,15 +96,17 @@ bool ClearJob(DeleteJob& job) {
   return true;
 }
 
-bool IsCovered(const DeleteJob& job, const char* path) {
+bool IsCovered(const DeleteJob& job, const char* path, PathMatch match) {
   if (path == nullptr || path[0] == '\0') return false;
+  if (match == nullptr) match = SamePathOrInside;
   for (const DeleteItem* top = job.root.firstChild; top != nullptr; top = top->next) {
-    if (SamePathOrInside(top->path, path)) return true;
+    if (match(top->path, path)) return true;
   }
   return false;
 }
 
-void DropNestedItems(DeleteJob& job) {
+void DropNestedItems(DeleteJob& job, PathMatch match) {
+  if (match == nullptr) match = SamePathOrInside;
   DeleteItem* item = job.root.firstChild;
   while (item != nullptr) {
     DeleteItem* next = item->next;
@@ -115,9 +117,9 @@ void DropNestedItems(DeleteJob& job) {
         before = false;
         continue;
       }
-      if (!SamePathOrInside(other->path, item->path)) continue;
+      if (!match(other->path, item->path)) continue;
       // Of two equal paths the first stays.
-      if (before || !SamePathOrInside(item->path, other->path)) {
+      if (before || !match(item->path, other->path)) {
         nested = true;
         break;
       }
@@ -127,9 +129,9 @@ void DropNestedItems(DeleteJob& job) {
   }
 }
 
-DeleteItem* AddTopLevelItem(DeleteJob& job, const char* path, FolderTest isFolder) {
+DeleteItem* AddTopLevelItem(DeleteJob& job, const char* path, FolderTest isFolder, PathMatch match) {
   // An empty path names nothing; it would only make the job fail later.
-  if (path == nullptr || path[0] == '\0' || IsCovered(job, path)) return nullptr;
+  if (path == nullptr || path[0] == '\0' || IsCovered(job, path, match)) return nullptr;
   if (BoundedLength(path) > kMaxPathBytes) return nullptr;
   bool folder = isFolder != nullptr && isFolder(path);
   return AddChild(job.root, path, 0, folder);

@@ -16,6 +16,7 @@
 #include "framework/module.h"
 #include "lang/text_store.h"
 #include "ui/app_icon.h"
+#include "ui/delete_dlg.h"
 #include "ui/deleting_ids.h"
 #include "ui/prompts.h"
 
@@ -89,10 +90,12 @@ DWORD WINAPI DeleteWorker(void* param) {
 
 bool DeletionRunner::StartDeletion(DeleteJob& pending, HWND mainWindow) {
   if (CountItems(pending) == 0) return false;
-  CKXConfirmDlg confirm(pending);
+  CKXConfirmDlg confirm(pending, this);
   if (confirm.DoModal(mainWindow) != IDOK) return false;
   return StartWorker(pending, mainWindow);
 }
+
+void DeletionRunner::OpenBatchList(DeleteJob& pending, HWND owner) { RunBatchList(pending, *this, owner); }
 
 bool DeletionRunner::StartWorker(DeleteJob& pending, HWND mainWindow) {
   if (CountItems(pending) == 0) return false;

@@ -16,6 +16,7 @@
 #include "framework/module.h"
 #include "framework/window.h"
 #include "ui/app_icon.h"
+#include "ui/delete_dlg.h"
 #include "ui/deleting.h"
 #include "ui/main_logic.h"
 #include "ui/ui_ids.h"
@@ -313,6 +314,8 @@ bool CKXDlg::OnCommand(int id, int code, HWND control) {
       ShellExecuteA(hwnd_, nullptr, kWebAddress, nullptr, nullptr, SW_SHOWNORMAL);
       return true;
     case ID_BATCH_DELETE:
+      BatchDelete();
+      return true;
     case ID_ERASE_DISK:
       return true;  // not part of this build
     case ID_CONTEXT_MENU:
@@ -352,6 +355,12 @@ void CKXDlg::DeleteFiles() {
   ClearJob(pending);
   mainwin::SplitOpenFileResult(buffer.data(), buffer.size(), open.nFileOffset, kMaxPathBytes, AddPath, &pending);
   if (CountItems(pending) > 0) app_.Runner().StartDeletion(pending, hwnd_);
+}
+
+void CKXDlg::BatchDelete() {
+  DeleteJob& pending = app_.PendingList();
+  ClearJob(pending);
+  RunBatchList(pending, app_.Runner(), hwnd_);
 }
 
 void CKXDlg::DeleteFolder() {
