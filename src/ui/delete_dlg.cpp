@@ -41,6 +41,19 @@ std::string JoinNames(const std::vector<std::string>& paths) {
 
 void CollectPath(const char* path, void* context) { static_cast<std::vector<std::string>*>(context)->push_back(path); }
 
+// The instructions name the Start button with its mnemonic; a static text
+// that shows names (the note) cannot take mnemonics, so the marks go.
+std::string WithoutMnemonics(const char* text) {
+  std::string plain;
+  for (const char* p = text; *p; ++p) {
+    if (*p == '&' && *++p == '\0') break;
+    plain += *p;
+  }
+  return plain;
+}
+
+std::string Instructions() { return WithoutMnemonics(LangText("Info", kSection)); }
+
 }  // namespace
 
 std::string NotAddedNote(const NotAdded& notAdded) {
@@ -90,7 +103,7 @@ bool CKXDeleteDlg::OnInit() {
 
 void CKXDeleteDlg::SetTexts() {
   SetText(LangText("Title", kSection));
-  SetItemText(IDC_BATCH_INFO, LangText("Info", kSection));
+  SetItemText(IDC_BATCH_INFO, Instructions().c_str());
   SetItemText(IDC_ADD_FILES, LangText("AddFile", kSection));
   SetItemText(IDC_ADD_FOLDER, LangText("AddFolder", kSection));
   SetItemText(IDC_REMOVE, LangText("Remove", kSection));
@@ -175,7 +188,7 @@ void CKXDeleteDlg::FinishAdding(int added, const NotAdded& notAdded) {
     UpdateBatchButtons();
   }
   const std::string note = NotAddedNote(notAdded);
-  SetItemText(IDC_BATCH_INFO, note.empty() ? LangText("Info", kSection) : note.c_str());
+  SetItemText(IDC_BATCH_INFO, note.empty() ? Instructions().c_str() : note.c_str());
 }
 
 void CKXDeleteDlg::AddFiles() {

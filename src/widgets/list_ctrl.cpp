@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <map>
 #include <string>
 
 #include "framework/module.h"
@@ -24,19 +25,19 @@ std::string RowText(HWND list, int row, int column) {
   return text;
 }
 
+// The texts are read before the sort: while the list sorts, its rows are
+// half moved and cannot be asked for their texts.
 struct SortContext {
-  HWND list;
-  int column;
+  std::map<LPARAM, std::string> texts;
   bool ascending;
 };
 
-// Rows come as their indexes (LVM_SORTITEMSEX), so no row needs to be looked
-// up and no list needs to be named process-wide.
 int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM context) {
   const auto* sort = reinterpret_cast<const SortContext*>(context);
-  const std::string a = RowText(sort->list, static_cast<int>(first), sort->column);
-  const std::string b = RowText(sort->list, static_cast<int>(second), sort->column);
-  return SortedOrder(lstrcmpiA(a.c_str(), b.c_str()), sort->ascending);
+  const auto a = sort->texts.find(first);
+  const auto b = sort->texts.find(second);
+  if (a == sort->texts.end() || b == sort->texts.end()) return 0;
+  return SortedOrder(lstrcmpiA(a->second.c_str(), b->second.c_str()), sort->ascending);
 }
 
 void Grey(HMENU menu, int command, bool enabled) {
@@ -158,9 +159,11 @@ bool CKXListCtrl::OnParentNotify(NMHDR* header, LRESULT& result) {
 }
 
 void CKXListCtrl::SortByColumn(int column) {
-  SortContext context{hwnd_, column != 0 ? 1 : 0, false};
-  context.ascending = NextSortAscending(sort_, context.column);
-  SendMessageA(hwnd_, LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(&context), reinterpret_cast<LPARAM>(CompareRows));
+  column = column != 0 ? 1 : 0;
+  SortContext context;
+  context.ascending = NextSortAscending(sort_, column);
+  for (int row = 0; row < RowCount(); ++row) context.texts[RowData(row)] = RowText(hwnd_, row, column);
+  SendMessageA(hwnd_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context), reinterpret_cast<LPARAM>(CompareRows));
 }
 
 LRESULT CKXListCtrl::DrawRow(NMLVCUSTOMDRAW& draw) const {

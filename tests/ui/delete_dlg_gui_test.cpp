@@ -109,11 +109,7 @@ void Drop(HWND dialog, const std::vector<std::string>& paths) {
     out += p.size() + 1;
   }
   GlobalUnlock(block);
-  const int before = Rows(dialog);
-  const std::string info = kxtest::ItemText(dialog, IDC_BATCH_INFO);
   SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
-  (void)before;
-  (void)info;
 }
 
 // A click on a heading, as the mouse makes it.
@@ -136,7 +132,7 @@ TEST_F(BatchList, EmptyListGreysStartRemoveAllAndRemoveAlsoInTheMenu) {
     EXPECT_FALSE(Enabled(dialog, IDC_REMOVE));
     EXPECT_TRUE(Enabled(dialog, IDC_ADD_FILES));
     EXPECT_EQ(kxtest::ItemText(dialog, IDOK), "&Start");
-    EXPECT_EQ(NotInfo(dialog), "Please add files, folders to the list, and click &Start to delete them:");
+    EXPECT_EQ(NotInfo(dialog), "Please add files, folders to the list, and click Start to delete them:");
     kxtest::SaveScreenshot(dialog, "batch_empty");
     Close(dialog);
   });
