@@ -7,12 +7,13 @@
 #include "base/ansi_text.h"
 #include "base/folder_test.h"
 #include "base/handoff_block.h"
+#include "base/path_match.h"
 #include "framework/handle.h"
 
 namespace {
 
 void AddPath(const char* path, void* context) {
-  AddTopLevelItem(*static_cast<DeleteJob*>(context), path, IsFolder);
+  AddTopLevelItem(*static_cast<DeleteJob*>(context), path, IsFolder, SameOrInsideOnDisk);
 }
 
 size_t ViewSize(const void* view) {

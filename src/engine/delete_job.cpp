@@ -200,15 +200,17 @@ bool ClearJob(DeleteJob& job) {
   return true;
 }
 
-bool IsCovered(const DeleteJob& job, const char* path) {
+bool IsCovered(const DeleteJob& job, const char* path, PathMatch match) {
   if (path == nullptr || path[0] == '\0') return false;
+  if (match == nullptr) match = SamePathOrInside;
   for (const DeleteItem* top = job.root.firstChild; top != nullptr; top = top->next) {
-    if (SamePathOrInside(TopLevelPath(*top), path)) return true;
+    if (match(TopLevelPath(*top), path)) return true;
   }
   return false;
 }
 
-void DropNestedItems(DeleteJob& job) {
+void DropNestedItems(DeleteJob& job, PathMatch match) {
+  if (match == nullptr) match = SamePathOrInside;
   DeleteItem* item = job.root.firstChild;
   while (item != nullptr) {
     DeleteItem* next = item->next;
@@ -219,9 +221,9 @@ void DropNestedItems(DeleteJob& job) {
         before = false;
         continue;
       }
-      if (!SamePathOrInside(TopLevelPath(*other), TopLevelPath(*item))) continue;
+      if (!match(TopLevelPath(*other), TopLevelPath(*item))) continue;
       // Of two equal paths the first stays.
-      if (before || !SamePathOrInside(TopLevelPath(*item), TopLevelPath(*other))) {
+      if (before || !match(TopLevelPath(*item), TopLevelPath(*other))) {
         nested = true;
         break;
       }
@@ -231,9 +233,9 @@ void DropNestedItems(DeleteJob& job) {
   }
 }
 
-DeleteItem* AddTopLevelItem(DeleteJob& job, const char* path, FolderTest isFolder) {
+DeleteItem* AddTopLevelItem(DeleteJob& job, const char* path, FolderTest isFolder, PathMatch match) {
   // An empty path names nothing; it would only make the job fail later.
-  if (path == nullptr || path[0] == '\0' || IsCovered(job, path)) return nullptr;
+  if (path == nullptr || path[0] == '\0' || IsCovered(job, path, match)) return nullptr;
   if (BoundedLength(path) > kMaxPathBytes) return nullptr;
   bool folder = isFolder != nullptr && isFolder(path);
   return AddChild(job.root, path, 0, folder);

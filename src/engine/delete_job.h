@@ -126,15 +126,20 @@ bool ClearJob(DeleteJob& job);
 // the file system (isFolder callback; null treats the path as a file). Null
 // when covered, empty, too long or out of memory.
 using FolderTest = bool (*)(const char* path);
-DeleteItem* AddTopLevelItem(DeleteJob& job, const char* path, FolderTest isFolder);
+// Whether path is the listed path or lies inside it, as the file system sees
+// it (code page and letter case are the system's). Null: the rule below that
+// needs no system, ASCII letters matching in any case and a byte behind one of
+// 0x80 or more (perhaps the second half of a double-byte character) matching
+// exactly.
+using PathMatch = bool (*)(const char* listed, const char* path);
+DeleteItem* AddTopLevelItem(DeleteJob& job, const char* path, FolderTest isFolder,
+                            PathMatch match = nullptr);
 // True when the root already holds the path or a folder that contains it.
-// ASCII letters match in any case; a byte behind one of 0x80 or more (perhaps
-// the second half of a double-byte character) must match exactly.
-bool IsCovered(const DeleteJob& job, const char* path);
+bool IsCovered(const DeleteJob& job, const char* path, PathMatch match = nullptr);
 // Removes every top-level item that another one covers (the first of two
 // equal paths stays), so that nothing is counted or destroyed twice. A folder
 // added after an item inside it leaves both in the list until then.
-void DropNestedItems(DeleteJob& job);
+void DropNestedItems(DeleteJob& job, PathMatch match = nullptr);
 // Adds a child at the front of the parent's list. Null when too long / no memory.
 DeleteItem* AddChild(DeleteItem& parent, const char* path, int64_t size, bool isFolder);
 // The same for the entry name of a folder listing: the child's path is the

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/folder_test.h"
+#include "base/path_match.h"
 #include "base/path_utils.h"
 #include "base/size_text.h"
 #include "framework/handle.h"
@@ -173,7 +174,7 @@ bool Prepare(DeleteJob& job) {
   job.fileCount = 0;
   job.lastLabelUpdate = 0;
   job.skipAllListErrors = job.settings.skipErrors != 0 ? 1 : 0;
-  DropNestedItems(job);
+  DropNestedItems(job, SameOrInsideOnDisk);
   if (job.host != nullptr) job.host->SetBusy(job, true);
   Report(job, LangText("Prepare"), "");
 

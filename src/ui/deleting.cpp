@@ -16,6 +16,7 @@
 #include "framework/module.h"
 #include "lang/text_store.h"
 #include "ui/app_icon.h"
+#include "ui/delete_dlg.h"
 #include "ui/deleting_ids.h"
 #include "ui/prompts.h"
 
@@ -41,7 +42,6 @@ std::string SystemErrorText(DWORD code) {
 
 }  // namespace
 
-
 namespace {
 
 // The worker thread: owns the job copy it is given.
@@ -62,9 +62,13 @@ DWORD WINAPI DeleteWorker(void* param) {
 
 bool DeletionRunner::StartDeletion(DeleteJob& pending, HWND mainWindow) {
   if (CountItems(pending) == 0) return false;
-  CKXConfirmDlg confirm(pending);
+  CKXConfirmDlg confirm(pending, this);
   if (confirm.DoModal(mainWindow) != IDOK) return false;
   return StartWorker(pending, mainWindow);
+}
+
+void DeletionRunner::OpenBatchList(DeleteJob& pending, HWND owner) {
+  RunBatchList(pending, *this, owner);
 }
 
 bool DeletionRunner::StartWorker(DeleteJob& pending, HWND mainWindow) {
@@ -118,13 +122,15 @@ void RunDeletingJob(DeleteJob& job) {
 
 void TaskbarProgress::Set(HWND window, bool show, bool busy, uint64_t total, uint64_t done) {
   if (!taskbar_ && !unavailable_) {
-    unavailable_ = FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_ALL, IID_ITaskbarList3,
-                                           taskbar_.PutVoid())) ||
+    unavailable_ = FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_ALL,
+                                           IID_ITaskbarList3, taskbar_.PutVoid())) ||
                    FAILED(taskbar_->HrInit());
     if (unavailable_) taskbar_.Reset();
   }
   if (!taskbar_) return;
-  taskbar_->SetProgressState(window, !show ? TBPF_NOPROGRESS : busy ? TBPF_INDETERMINATE : TBPF_NORMAL);
+  taskbar_->SetProgressState(window, !show  ? TBPF_NOPROGRESS
+                                     : busy ? TBPF_INDETERMINATE
+                                            : TBPF_NORMAL);
   if (show && !busy) taskbar_->SetProgressValue(window, done, total);
 }
 
@@ -174,8 +180,8 @@ bool CKXDeletingThread::Running() const {
 bool CKXDeletingThread::ReportProgress(DeleteJob& job, const char* fileText,
                                        const char* folderText) {
   uint32_t now = GetTickCount();
-  bool labelsDue = (fileText || folderText) &&
-                   LabelsDue(now, job.lastLabelUpdate, job.settings.updatePeriodMs);
+  bool labelsDue =
+      (fileText || folderText) && LabelsDue(now, job.lastLabelUpdate, job.settings.updatePeriodMs);
   if (labelsDue) job.lastLabelUpdate = now;
   if (!Running()) return false;
 
@@ -239,7 +245,8 @@ CKXDeletingDlg::CKXDeletingDlg(CKXDeletingThread& thread) : Dialog(IDD_DELETING)
 bool CKXDeletingDlg::OnInit() {
   HINSTANCE module = kx::ModuleInstance();
   Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadAppIcon(GetSystemMetrics(SM_CXICON))));
-  Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadAppIcon(GetSystemMetrics(SM_CXSMICON))));
+  Send(WM_SETICON, ICON_SMALL,
+       reinterpret_cast<LPARAM>(LoadAppIcon(GetSystemMetrics(SM_CXSMICON))));
   SetCaption("Deleting");
   SetItemText(IDCANCEL, LangText("Cancel"));
   SetItemText(IDC_PAUSE, LangText("Pause"));

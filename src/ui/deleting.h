@@ -21,14 +21,15 @@
 #include "framework/dialog.h"
 #include "framework/handle.h"
 #include "framework/ui_thread.h"
+#include "ui/prompts.h"
 
 // Starts the worker threads of jobs and keeps those that outlive the call.
 // The application owns one; tests make their own and join their workers.
-class DeletionRunner {
+class DeletionRunner : public BatchOpener {
  public:
   DeletionRunner() = default;
   // Lets every kept job finish: a job is never cut off halfway through a file.
-  ~DeletionRunner() { WaitForWorkers(); }
+  ~DeletionRunner() override { WaitForWorkers(); }
   DeletionRunner(const DeletionRunner&) = delete;
   DeletionRunner& operator=(const DeletionRunner&) = delete;
 
@@ -44,6 +45,8 @@ class DeletionRunner {
   // Waits for every kept worker; their progress windows stay open and can
   // still be paused or cancelled meanwhile.
   void WaitForWorkers();
+  // More... of the confirmation: the batch list, whose Start comes back here.
+  void OpenBatchList(DeleteJob& pending, HWND owner) override;
 
  private:
   void Keep(kx::Handle worker);

@@ -12,11 +12,12 @@
 #include "base/folder_test.h"
 #include "base/product.h"
 #include "base/settings_store.h"
-#include "framework/com.h"
 #include "disk/del_drv_dlg.h"
+#include "framework/com.h"
 #include "framework/module.h"
 #include "framework/window.h"
 #include "ui/app_icon.h"
+#include "ui/delete_dlg.h"
 #include "ui/deleting.h"
 #include "ui/main_logic.h"
 #include "ui/ui_ids.h"
@@ -33,10 +34,16 @@ struct GroupSpec {
 };
 
 const GroupSpec kGroups[CKXDlg::kGroupCount] = {
-    {5, {{ID_DELETE_FILES, IDI_FILE}, {ID_DELETE_FOLDER, IDI_FOLDER}, {ID_BATCH_DELETE, IDR_MAINFRAME},
-         {ID_ERASE_DISK, IDI_DISK}}},
-    {8, {{ID_CONTEXT_MENU, IDI_CMENU}, {ID_PASSWORD, IDI_PASSWORD}, {ID_LANGUAGE, IDI_LANGUAGE},
-         {ID_OPTIONS, IDI_OPTIONS}}},
+    {5,
+     {{ID_DELETE_FILES, IDI_FILE},
+      {ID_DELETE_FOLDER, IDI_FOLDER},
+      {ID_BATCH_DELETE, IDR_MAINFRAME},
+      {ID_ERASE_DISK, IDI_DISK}}},
+    {8,
+     {{ID_CONTEXT_MENU, IDI_CMENU},
+      {ID_PASSWORD, IDI_PASSWORD},
+      {ID_LANGUAGE, IDI_LANGUAGE},
+      {ID_OPTIONS, IDI_OPTIONS}}},
     {6, {{ID_ABOUT, IDI_ABOUT}, {ID_HELP_CONTENT, IDI_HELP}}},
 };
 
@@ -47,9 +54,9 @@ struct CommandKey {
   const char* key;
 };
 const CommandKey kCommandKeys[] = {
-    {ID_DELETE_FILES, "DelFile"},  {ID_DELETE_FOLDER, "DelFolder"}, {ID_ERASE_DISK, "DelDrv"},
-    {ID_BATCH_DELETE, "DelAll"},   {ID_CONTEXT_MENU, "CMenu"},      {ID_PASSWORD, "Password"},
-    {ID_LANGUAGE, "Language"},     {ID_OPTIONS, "Options"},         {ID_ABOUT, "About"},
+    {ID_DELETE_FILES, "DelFile"},     {ID_DELETE_FOLDER, "DelFolder"}, {ID_ERASE_DISK, "DelDrv"},
+    {ID_BATCH_DELETE, "DelAll"},      {ID_CONTEXT_MENU, "CMenu"},      {ID_PASSWORD, "Password"},
+    {ID_LANGUAGE, "Language"},        {ID_OPTIONS, "Options"},         {ID_ABOUT, "About"},
     {ID_HELP_CONTENT, "HelpContent"},
 };
 
@@ -103,7 +110,8 @@ CKXDlg::CKXDlg(MainWindowHost& app)
 CKXDlg::~CKXDlg() = default;
 
 unsigned CKXDlg::SlotCommand(Slot slot) {
-  static const unsigned commands[kSlotCount] = {0, ID_CONTEXT_MENU, ID_PASSWORD, ID_LANGUAGE, ID_OPTIONS, ID_ABOUT};
+  static const unsigned commands[kSlotCount] = {0,           ID_CONTEXT_MENU, ID_PASSWORD,
+                                                ID_LANGUAGE, ID_OPTIONS,      ID_ABOUT};
   return commands[slot];
 }
 
@@ -123,8 +131,9 @@ bool CKXDlg::OnInit() {
   for (Slot slot : {kContextMenu, kPassword, kLanguage, kOptions, kAbout}) {
     if (panels_[slot]) panels_[slot]->Create(hwnd_);
   }
-  status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP, 0, 0, 0,
-                            0, hwnd_, nullptr, kx::ModuleInstance(), nullptr);
+  status_ =
+      CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP,
+                      0, 0, 0, 0, hwnd_, nullptr, kx::ModuleInstance(), nullptr);
   if (status_) SendMessageA(status_, SB_SIMPLE, TRUE, 0);
   BuildGroups();
   LayoutPanels();
@@ -182,8 +191,8 @@ bool CKXDlg::RestoreState() {
   const int32_t stored[4] = {state_.normalRect.left, state_.normalRect.top, state_.normalRect.right,
                              state_.normalRect.bottom};
   const Rect screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                             GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                             GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+                    GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                    GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
   Rect safe{};
   bool restored = false;
   if (mainwin::SanitizeWindowRect(stored, minSize_.cx, minSize_.cy, screen, safe)) {
@@ -197,7 +206,8 @@ bool CKXDlg::RestoreState() {
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const int w = window.right - window.left, h = window.bottom - window.top;
     SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - w) / 2,
-                 work.top + (work.bottom - work.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 work.top + (work.bottom - work.top - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   for (int g = 0; g < kGroupCount && g < 10; ++g) {
     if (state_.groupCollapsed[g] && groups_[g].IsExpanded()) groups_[g].Toggle(false);
@@ -207,7 +217,8 @@ bool CKXDlg::RestoreState() {
 
 void CKXDlg::SaveState() {
   CaptureWindowState(hwnd_, state_);
-  for (int g = 0; g < kGroupCount && g < 10; ++g) state_.groupCollapsed[g] = groups_[g].IsExpanded() ? 0 : 1;
+  for (int g = 0; g < kGroupCount && g < 10; ++g)
+    state_.groupCollapsed[g] = groups_[g].IsExpanded() ? 0 : 1;
   SaveWindowState(state_);
 }
 
@@ -223,7 +234,8 @@ void CKXDlg::LayoutPanels() {
   const Rect& area = layout.rightArea;
   for (CKXRPDlg* p : panels_) {
     if (p && p->IsWindow())
-      SetWindowPos(*p, nullptr, area.left, area.top, area.Width(), area.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(*p, nullptr, area.left, area.top, area.Width(), area.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
@@ -250,7 +262,8 @@ void CKXDlg::ShowPanel(unsigned command) {
 
 void CKXDlg::SetStatusText(const char* text, bool noBorders) {
   if (status_)
-    SendMessageA(status_, SB_SETTEXTA, 255 | (noBorders ? SBT_NOBORDERS : 0), reinterpret_cast<LPARAM>(text));
+    SendMessageA(status_, SB_SETTEXTA, 255 | (noBorders ? SBT_NOBORDERS : 0),
+                 reinterpret_cast<LPARAM>(text));
 }
 
 void CKXDlg::ShowCommandInfo(unsigned command) {
@@ -267,8 +280,10 @@ void CKXDlg::ShowCommandInfo(unsigned command) {
 
 void CKXDlg::RenameCommands() {
   if (!commands_) return;
-  for (int g = 0; g < kGroupCount; ++g) SetMenuText(commands_.Get(), g, true, LangText(kGroupKeys[g], "Menu"));
-  for (const CommandKey& entry : kCommandKeys) SetMenuText(commands_.Get(), entry.command, false, LangText(entry.key, "Menu"));
+  for (int g = 0; g < kGroupCount; ++g)
+    SetMenuText(commands_.Get(), g, true, LangText(kGroupKeys[g], "Menu"));
+  for (const CommandKey& entry : kCommandKeys)
+    SetMenuText(commands_.Get(), entry.command, false, LangText(entry.key, "Menu"));
 }
 
 void CKXDlg::RefreshTexts() {
@@ -317,7 +332,8 @@ bool CKXDlg::OnCommand(int id, int code, HWND control) {
       RunEraseDisk();
       return true;
     case ID_BATCH_DELETE:
-      return true;  // not part of this build
+      BatchDelete();
+      return true;
     case ID_CONTEXT_MENU:
     case ID_PASSWORD:
     case ID_LANGUAGE:
@@ -349,7 +365,8 @@ void CKXDlg::DeleteFiles() {
   open.lpstrFile = buffer.data();
   open.nMaxFile = static_cast<DWORD>(buffer.size() - 1);
   open.lpstrTitle = LangText("DelFileInfo", "Menu");
-  open.Flags = OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_NODEREFERENCELINKS;
+  open.Flags = OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER |
+               OFN_NODEREFERENCELINKS;
   // The chooser sees the folders the engine will write to: on 64-bit Windows
   // a 32-bit run would otherwise show SysWOW64's file under System32's name.
   BOOL chosen;
@@ -360,15 +377,23 @@ void CKXDlg::DeleteFiles() {
   if (!chosen) return;
   DeleteJob& pending = app_.PendingList();
   ClearJob(pending);
-  mainwin::SplitOpenFileResult(buffer.data(), buffer.size(), open.nFileOffset, kMaxPathBytes, AddPath, &pending);
+  mainwin::SplitOpenFileResult(buffer.data(), buffer.size(), open.nFileOffset, kMaxPathBytes,
+                               AddPath, &pending);
   if (CountItems(pending) > 0) app_.Runner().StartDeletion(pending, hwnd_);
+}
+
+void CKXDlg::BatchDelete() {
+  DeleteJob& pending = app_.PendingList();
+  ClearJob(pending);
+  RunBatchList(pending, app_.Runner(), hwnd_);
 }
 
 void CKXDlg::DeleteFolder() {
   BROWSEINFOA browse{};
   browse.hwndOwner = hwnd_;
   browse.lpszTitle = LangText("DelFolderInfo", "Menu");
-  browse.ulFlags = 0x741;  // file-system folders only, new style, no "new folder", links not followed
+  browse.ulFlags =
+      0x741;  // file-system folders only, new style, no "new folder", links not followed
   char path[MAX_PATH + 1] = "";
   LPITEMIDLIST item;
   BOOL named = FALSE;

@@ -83,6 +83,7 @@ class CKXDlg : public kx::Dialog, public PanelHost {
   void SetStatusText(const char* text, bool noBorders);
   void DeleteFiles();
   void DeleteFolder();
+  void BatchDelete();
 
   MainWindowHost& app_;
   CKXLangDlg lang_;

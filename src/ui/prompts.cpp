@@ -52,8 +52,6 @@ class DialogFontDC {
   HGDIOBJ old_;
 };
 
-CKXConfirmDlg::BatchRunner batchRunner = nullptr;
-
 }  // namespace
 
 int FormatPromptText(const char* name, const char* pattern, HDC dc, const RECT& rect,
@@ -73,15 +71,14 @@ int FormatPromptText(const char* name, const char* pattern, HDC dc, const RECT& 
   return r.bottom - r.top;
 }
 
-void CKXConfirmDlg::SetBatchRunner(BatchRunner runner) { batchRunner = runner; }
-
-CKXConfirmDlg::CKXConfirmDlg(DeleteJob& pending) : Dialog(IDD_CONFIRM), pending_(pending) {}
+CKXConfirmDlg::CKXConfirmDlg(DeleteJob& pending, BatchOpener* batch)
+    : Dialog(IDD_CONFIRM), pending_(pending), batch_(batch) {}
 
 INT_PTR CKXConfirmDlg::DoModal(HWND owner) {
   moreChosen_ = false;
   INT_PTR answer = Dialog::DoModal(owner);
   if (!moreChosen_) return answer;
-  if (batchRunner) batchRunner(kx::AppMainWindow());
+  if (batch_) batch_->OpenBatchList(pending_, kx::AppMainWindow());
   return IDCANCEL;
 }
 

@@ -19,15 +19,20 @@ int FormatPromptText(const char* name, const char* pattern, HDC dc, const RECT& 
 // Asked once before every deletion; names the single pending item or counts
 // them. DoModal answers IDOK to go ahead; IDCANCEL for Cancel, Esc, the close
 // box and More...; -1 when the window cannot be made.
+// Opens the batch list on the pending list, modally, owned by owner (null in
+// a hand-off run); returns when it has closed.
+class BatchOpener {
+ public:
+  virtual ~BatchOpener() = default;
+  virtual void OpenBatchList(DeleteJob& pending, HWND owner) = 0;
+};
+
 class CKXConfirmDlg : public kx::Dialog {
  public:
-  // More... hands the pending list to the batch list instead: the runner
-  // shows it modally, owned by the main window (or none), and DoModal
-  // returns only after it has closed. Without a runner More... cancels.
-  using BatchRunner = void (*)(HWND owner);
-  static void SetBatchRunner(BatchRunner runner);
-
-  explicit CKXConfirmDlg(DeleteJob& pending);
+  // More... hands the pending list to the batch list instead, owned by the
+  // main window (or none), and DoModal returns only after it has closed.
+  // Without an opener More... only cancels.
+  explicit CKXConfirmDlg(DeleteJob& pending, BatchOpener* batch = nullptr);
   INT_PTR DoModal(HWND owner);
 
  protected:
@@ -36,6 +41,7 @@ class CKXConfirmDlg : public kx::Dialog {
 
  private:
   DeleteJob& pending_;
+  BatchOpener* batch_;
   bool moreChosen_ = false;
 };
 

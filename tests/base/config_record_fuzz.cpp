@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetConfig(expected);
   }
   if (std::memcmp(&record, &expected, sizeof record) != 0) __builtin_trap();
-  if (HasPassword(record) != (std::memcmp(record.passwordDigest, "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0",
-                                          16) != 0))
+  if (HasPassword(record) !=
+      (std::memcmp(record.passwordDigest, "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16) != 0))
     __builtin_trap();
   return 0;
 }

@@ -2,8 +2,8 @@
 // under Wine, where the process runs with administrator rights: regsvr32 is
 // started for real on a copy of the extension in a scratch program folder,
 // and the class key is looked at in the 64-bit registry view.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>

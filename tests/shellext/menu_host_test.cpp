@@ -3,9 +3,9 @@
 // through COM, hands it a selection, builds a real popup menu and picks the
 // command. The program that receives the hand-off is handoff_receiver.exe,
 // which records what arrived.
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <string>
 #include <vector>

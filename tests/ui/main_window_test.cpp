@@ -1,10 +1,10 @@
 // The main window as a user meets it: the real window runs its own modal
 // loop on a thread of its own, and the test drives it from outside with the
 // messages that clicks, hovering and typing produce.
+#include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <atomic>

@@ -60,8 +60,8 @@ struct ConfirmView {
 // Opens the confirmation for the pending list, reads what it shows, then
 // ends it with `finish`; answers DoModal's result.
 INT_PTR Confirm(DeleteJob& pending, ConfirmView& view, void (*finish)(HWND),
-                const char* screenshot = nullptr) {
-  CKXConfirmDlg dialog(pending);
+                const char* screenshot = nullptr, BatchOpener* batch = nullptr) {
+  CKXConfirmDlg dialog(pending, batch);
   return ShowDriven([&] { return dialog.DoModal(nullptr); },
                     [&] {
                       HWND d = kxtest::WaitForWindow(kConfirmCaption);
@@ -209,21 +209,23 @@ struct BatchCall {
 };
 BatchCall batchCall;
 
-void RecordBatch(HWND owner) {
-  ++batchCall.calls;
-  batchCall.owner = owner;
-  batchCall.confirmationGone = kxtest::WindowsWithCaption(kConfirmCaption).empty();
-}
+class RecordBatch : public BatchOpener {
+ public:
+  void OpenBatchList(DeleteJob&, HWND owner) override {
+    ++batchCall.calls;
+    batchCall.owner = owner;
+    batchCall.confirmationGone = kxtest::WindowsWithCaption(kConfirmCaption).empty();
+  }
+};
 
 TEST(ConfirmPrompt, MoreOpensTheBatchListAfterTheConfirmationHasGoneAndAnswersCancel) {
   LoadTexts();
   PendingList pending;
   pending.Add("C:\\a.txt");
   batchCall = {};
-  CKXConfirmDlg::SetBatchRunner(RecordBatch);
+  RecordBatch opener;
   ConfirmView view;
-  EXPECT_EQ(Confirm(pending.job, view, PressMore), IDCANCEL);
-  CKXConfirmDlg::SetBatchRunner(nullptr);
+  EXPECT_EQ(Confirm(pending.job, view, PressMore, nullptr, &opener), IDCANCEL);
   EXPECT_EQ(batchCall.calls, 1);
   EXPECT_EQ(batchCall.owner, kx::AppMainWindow());
   EXPECT_TRUE(batchCall.confirmationGone);
