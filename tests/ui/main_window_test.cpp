@@ -33,15 +33,20 @@ namespace {
 // What the application gives the main window, as the test's own.
 class TestApp : public MainWindowHost {
  public:
-  TestApp() { BuildJob(pending_); }
+  TestApp() {
+    BuildJob(pending_);
+    ResetConfig(settings_);
+  }
   ~TestApp() override { ReleaseJob(pending_); }
   DeleteJob& PendingList() override { return pending_; }
   ContextMenuState& MenuState() override { return menuState_; }
+  ConfigRecord& Settings() override { return settings_; }
   DeletionRunner& Runner() override { return runner_; }
   void WinHelp() override {}
 
  private:
   DeleteJob pending_;
+  ConfigRecord settings_{};
   ContextMenuState menuState_{};
   DeletionRunner runner_;
 };
