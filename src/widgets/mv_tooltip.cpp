@@ -9,11 +9,12 @@ CMVToolTip::~CMVToolTip() {
     DestroyWindow(hwnd_);
 }
 
-bool CMVToolTip::Create() {
+bool CMVToolTip::Create(HWND owner) {
   if (hwnd_ && IsWindow(hwnd_)) return true;
+  tools_.clear();
   hwnd_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                           WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                           kx::ModuleInstance(), nullptr);
   if (hwnd_) SendMessageA(hwnd_, TTM_SETMAXTIPWIDTH, 0, 300);
   return hwnd_ != nullptr;
@@ -42,7 +43,7 @@ void CMVToolTip::Describe(HWND control, void* info) const {
 }
 
 bool CMVToolTip::AddTool(HWND control, POINT anchor) {
-  if (!control || !Create()) return false;
+  if (!control || !Create(GetAncestor(control, GA_ROOT))) return false;
   if (Tool* tool = Find(control)) {
     tool->anchor = anchor;
     return true;

@@ -37,7 +37,9 @@ class CMVToolTip {
     Icon icon;
     std::string title;
   };
-  bool Create();
+  // Owned by the window of the first control, so that it stays above it;
+  // made again when that window has taken it along.
+  bool Create(HWND owner);
   Tool* Find(HWND control);
   const Tool* Find(HWND control) const;
   void Describe(HWND control, void* info) const;

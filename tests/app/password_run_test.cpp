@@ -195,7 +195,10 @@ TEST_F(PasswordRun, SetInThePanelAskedAtTheNextStartAndRemovedAgain) {
   GetWindowRect(VisibleBalloon(program_.dwProcessId), &balloon);
   UnionRect(&shot, &shot, &balloon);
   InflateRect(&shot, 4, 4);
-  Sleep(300);
+  HWND tip = VisibleBalloon(program_.dwProcessId);
+  SetWindowPos(tip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RedrawWindow(tip, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  Sleep(500);
   kxtest::SaveScreenArea(shot, "password-prompt-balloon");
 
   Type(prompt, kPassEdit, "Secret");
