@@ -82,11 +82,13 @@ void CKXOptionDlg::UpdateOptionsState() {
   HWND enable = Item(IDC_OPT_ENABLE);
   if (!enable) return;
   const bool ticked = IsChecked(IDC_OPT_ENABLE);
-  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (child != enable) ShowWindow(child, ticked ? SW_SHOWNA : SW_HIDE);
-  }
   const OptionsView view = View();
-  ShowItem(IDC_OPT_CUSTOM, ticked && view.fill == kFillCustom);
+  HWND custom = custom_.Handle();
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (child == enable) continue;
+    const bool show = ticked && (child != custom || view.fill == kFillCustom);
+    if (((GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) != 0) != show) ShowWindow(child, show ? SW_SHOWNA : SW_HIDE);
+  }
   EnableItem(IDOK, OptionsOkEnabled(settings_, view));
 }
 

@@ -193,6 +193,10 @@ TEST_F(OptionsPanel, CustomStringTakesTheFocusAndAJobWritesIt) {
   GetGUIThreadInfo(GetWindowThreadProcessId(hwnd_, nullptr), &info);
   EXPECT_EQ(info.hwndFocus, Item(IDC_OPT_CUSTOM)) << "Custom String moves the focus to its edit";
   EXPECT_FALSE(OkEnabled()) << "an empty custom string cannot be saved";
+  Choose(0);
+  EXPECT_FALSE(Shown(IDC_OPT_CUSTOM));
+  kxtest::SaveScreenshot(hwnd_, "options-panel-back-to-default");
+  Choose(2);
   Type(IDC_OPT_CUSTOM, "ABC");
   EXPECT_TRUE(OkEnabled());
   SaveWithOk();
