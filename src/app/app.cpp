@@ -14,6 +14,7 @@
 #include "framework/module.h"
 #include "lang/english_texts.h"
 #include "lang/text_store.h"
+#include "ui/pass_dlg.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ CKXApp& TheApp() {
 
 CKXApp::CKXApp() {
   BuildJob(pending_);
+  ResetConfig(settings_);
   SetDefaultMenuState(menuState_);
 }
 
@@ -64,6 +66,8 @@ void CKXApp::InitInstance(HINSTANCE instance) {
 
   LoadStartupState();
   if (registration) return;
+  // Before anything is shown or destroyed, for hand-off and interactive runs.
+  if (!PasswordAccepted(settings_, toolTip_)) return;
 
   if (handOff) {
     runner_.StartDeletion(pending_, nullptr);
@@ -86,13 +90,14 @@ void CKXApp::ReleaseInstanceMutex() {
 
 void CKXApp::LoadStartupState() {
   ReadContextMenuState(menuState_);
+  LoadConfig(settings_);
   RegisterEnglishTexts(ReadVersionText().c_str());
   TextStore().LoadActiveLanguage();
 }
 
 // "/REGCM" (also found inside "/REGCM:") registers, with the caption given
-// after "/REGCM:"; "/UNREGCM" unregisters. Handled before the settings are
-// loaded, so neither asks for the password.
+// after "/REGCM:"; "/UNREGCM" unregisters. A registration run ends before the
+// password is asked for.
 bool CKXApp::HandleRegistrationSwitches(const char* commandLine) {
   char value[kMaxPathBytes + 1];
   if (SwitchValue(commandLine, "/REGCM", value, sizeof value)) {

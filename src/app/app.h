@@ -5,10 +5,12 @@
 // for the life of the process.
 #include <windows.h>
 
+#include "base/config_record.h"
 #include "base/context_menu_state.h"
 #include "engine/delete_job.h"
 #include "ui/deleting.h"
 #include "ui/main_dlg.h"
+#include "widgets/mv_tooltip.h"
 
 class CKXApp : public MainWindowHost {
  public:
@@ -26,6 +28,7 @@ class CKXApp : public MainWindowHost {
   // MainWindowHost
   DeleteJob& PendingList() override { return pending_; }
   ContextMenuState& MenuState() override { return menuState_; }
+  ConfigRecord& Settings() override { return settings_; }
   DeletionRunner& Runner() override { return runner_; }
   // Opens "KXHelp.chm" beside the program through the shell.
   void WinHelp() override;
@@ -41,9 +44,12 @@ class CKXApp : public MainWindowHost {
   void LoadStartupState();
   void RunInteractive();
 
+  // The one tooltip window; the password prompt shows its warning in it.
+  CMVToolTip toolTip_;
   HANDLE mutex_ = nullptr;
   int exitCode_ = 0;
   DeleteJob pending_;
+  ConfigRecord settings_;
   ContextMenuState menuState_;
   // Last, so that it is destroyed first: it waits for the jobs it keeps.
   DeletionRunner runner_;

@@ -97,12 +97,16 @@ CKXDlg::CKXDlg(MainWindowHost& app)
       lang_(*this),
       welcome_(*this, app.MenuState()),
       cmenu_(*this, app.MenuState()),
+      setPass_(*this, app.Settings()),
+      options_(*this, app.Settings()),
       about_(*this),
       activateMessage_(RegisterWindowMessageA(kActivateMessageName)),
       closeMessage_(RegisterWindowMessageA(kCloseMessageName)) {
   InitWindowState(state_, kMainWindowStateName);
   panels_[kWelcome] = &welcome_;
   panels_[kContextMenu] = &cmenu_;
+  panels_[kPassword] = &setPass_;
+  panels_[kOptions] = &options_;
   panels_[kLanguage] = &lang_;
   panels_[kAbout] = &about_;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "base/config_record.h"
 #include "base/context_menu_state.h"
 #include "base/window_state.h"
 #include "cmenu/cmenu_dlg.h"
@@ -16,6 +17,8 @@
 #include "framework/handle.h"
 #include "lang/lang_dlg.h"
 #include "ui/about_dlg.h"
+#include "ui/options_dlg.h"
+#include "ui/set_pass_dlg.h"
 #include "ui/welcome_dlg.h"
 #include "widgets/group_dialog.h"
 #include "widgets/group_panel.h"
@@ -30,6 +33,8 @@ class MainWindowHost {
   // The list that the main window fills and hands to the runner.
   virtual DeleteJob& PendingList() = 0;
   virtual ContextMenuState& MenuState() = 0;
+  // The settings that the password and options panels change and save.
+  virtual ConfigRecord& Settings() = 0;
   // Starts the jobs and keeps their workers beyond the main window.
   virtual DeletionRunner& Runner() = 0;
   // Opens the help file.
@@ -93,6 +98,8 @@ class CKXDlg : public kx::Dialog, public PanelHost {
   CMVGroupListDialog groups_[kGroupCount];
   CKXWelcomDlg welcome_;
   CKXCMenuDlg cmenu_;
+  CKXSetPassDlg setPass_;
+  CKXOptionDlg options_;
   CKXAboutDlg about_;
   CKXRPDlg* panels_[kSlotCount] = {};
   HWND status_ = nullptr;

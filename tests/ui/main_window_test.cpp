@@ -34,15 +34,20 @@ namespace {
 // What the application gives the main window, as the test's own.
 class TestApp : public MainWindowHost {
  public:
-  TestApp() { BuildJob(pending_); }
+  TestApp() {
+    BuildJob(pending_);
+    ResetConfig(settings_);
+  }
   ~TestApp() override { ReleaseJob(pending_); }
   DeleteJob& PendingList() override { return pending_; }
   ContextMenuState& MenuState() override { return menuState_; }
+  ConfigRecord& Settings() override { return settings_; }
   DeletionRunner& Runner() override { return runner_; }
   void WinHelp() override {}
 
  private:
   DeleteJob pending_;
+  ConfigRecord settings_{};
   ContextMenuState menuState_{};
   DeletionRunner runner_;
 };
@@ -225,11 +230,19 @@ TEST_F(MainWindow, EachPanelOpensByItsCommandAndOkOrCancelReturnsToWelcome) {
   EXPECT_EQ(kxtest::ItemText(*dlg()->Panel(CKXDlg::kAbout), IDC_ABOUT_VERSION), "Version 6.0.2");
   kxtest::SaveScreenshot(hwnd_, "main-about");
 
-  // Commands without a panel in this build change nothing.
-  PostMessageA(hwnd_, WM_COMMAND, ID_PASSWORD, 0);
-  PostMessageA(hwnd_, WM_COMMAND, ID_OPTIONS, 0);
+  ClickItem(1, 1);  // Setup password
+  ASSERT_TRUE(Visible(CKXDlg::kPassword));
+  EXPECT_EQ(dlg()->Panel(CKXDlg::kPassword)->Title(), "Setup Password");
+  Press(CKXDlg::kPassword, IDCANCEL);
+  EXPECT_TRUE(Visible(CKXDlg::kWelcome));
+
+  ClickItem(1, 3);  // Advanced options
+  ASSERT_TRUE(Visible(CKXDlg::kOptions));
+  EXPECT_EQ(dlg()->Panel(CKXDlg::kOptions)->Title(), "Advanced Options");
+  // Cancel shows only once the panel's first box is ticked; Esc reaches it too.
+  SendMessageA(*dlg()->Panel(CKXDlg::kOptions), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   Settle();
-  EXPECT_TRUE(Visible(CKXDlg::kAbout));
+  EXPECT_TRUE(Visible(CKXDlg::kWelcome));
 
   // The context-menu panel's OK returns to the welcome panel too.
   ClickItem(1, 0);

@@ -1,0 +1,121 @@
+#include "ui/options_dlg.h"
+
+#include <string>
+
+#include "base/settings_store.h"
+#include "ui/options_ids.h"
+#include "ui/ui_ids.h"
+#include "widgets/anchor.h"
+
+CKXOptionDlg::CKXOptionDlg(PanelHost& host, ConfigRecord& settings)
+    : CKXRPDlg(IDD_OPTIONS, host), settings_(settings) {}
+
+bool CKXOptionDlg::OnInit() {
+  CKXRPDlg::OnInit();
+  periodInfo_.AttachItem(hwnd_, IDC_OPT_PERIOD_INFO);
+  fillInfo_.AttachItem(hwnd_, IDC_OPT_FILL_INFO);
+  period_.AttachItem(hwnd_, IDC_OPT_PERIOD);
+  custom_.AttachItem(hwnd_, IDC_OPT_CUSTOM);
+  fill_.AttachItem(hwnd_, IDC_OPT_FILL);
+  spin_.AttachWithBuddy(Item(IDC_OPT_PERIOD_SPIN), period_);
+  spin_.SetRange(0, kMaxPeriod);
+  period_.SetLimit(kMaxPeriodDigits);
+  fill_.SetEntries({"Default", "Zero", "Custom String"});
+  fill_.Select(kFillDefault);
+  custom_.SetLimit(kMaxCustomFill);
+  SetAnchors();
+  LoadOptions();
+  return false;
+}
+
+void CKXOptionDlg::SetAnchors() {
+  for (int id : {IDC_OPT_ENABLE, IDC_OPT_PERIOD_GROUP, IDC_OPT_FILL_GROUP, IDC_OPT_SKIP})
+    kx::AnchorStretch(Item(id), kMargin);
+  const RECT cancel = ItemRect(IDCANCEL);
+  kx::AnchorRight(Item(IDCANCEL), kMargin);
+  kx::AnchorRight(Item(IDOK), (cancel.right - cancel.left) + kMargin + 5);
+
+  HWND periodGroup = Item(IDC_OPT_PERIOD_GROUP);
+  kx::AnchorControl(spin_, kx::Anchor().Right(kMargin, periodGroup));
+  kx::AnchorControl(period_, kx::Anchor().RightToLeftOf(spin_, 1));
+  kx::AnchorControl(periodInfo_, kx::Anchor().Left(kMargin, periodGroup).RightToLeftOf(period_, -kMargin));
+
+  HWND fillGroup = Item(IDC_OPT_FILL_GROUP);
+  for (HWND control : {fillInfo_.Handle(), fill_.Handle(), custom_.Handle()})
+    kx::AnchorControl(control, kx::Anchor().Left(kMargin, fillGroup).Right(kMargin, fillGroup));
+}
+
+void CKXOptionDlg::RefreshTexts() {
+  SetTitleFromCommand(ID_OPTIONS);
+  SetItemText(IDC_OPT_ENABLE, LangText("Enable", "OptionsDlg"));
+  SetItemText(IDC_OPT_PERIOD_GROUP, LangText("UpdateTitle", "OptionsDlg"));
+  SetItemText(IDC_OPT_PERIOD_INFO, LangText("UpdateInfo", "OptionsDlg"));
+  SetItemText(IDC_OPT_FILL_GROUP, LangText("FillTitle", "OptionsDlg"));
+  SetItemText(IDC_OPT_FILL_INFO, LangText("FillInfo", "OptionsDlg"));
+  SetItemText(IDC_OPT_SKIP, LangText("SkipErr", "OptionsDlg"));
+  SetItemText(IDOK, LangText("OK"));
+  SetItemText(IDCANCEL, LangText("Cancel"));
+  fill_.SetEntries({LangText("FillOption1", "OptionsDlg"), LangText("FillOption2", "OptionsDlg"),
+                    LangText("FillOption3", "OptionsDlg")});
+}
+
+void CKXOptionDlg::LoadOptions() {
+  spin_.SetPosition(settings_.updatePeriodMs);
+  SetItemText(IDC_OPT_PERIOD, std::to_string(settings_.updatePeriodMs).c_str());
+  SetCheck(IDC_OPT_SKIP, settings_.skipErrors != 0);
+  const FillChoice choice = StoredFillChoice(settings_);
+  fill_.Select(choice);
+  if (choice == kFillCustom) SetItemText(IDC_OPT_CUSTOM, StoredCustomString(settings_).c_str());
+  UpdateOptionsState();
+}
+
+OptionsView CKXOptionDlg::View() const {
+  OptionsView view;
+  view.period = ItemText(IDC_OPT_PERIOD);
+  view.skipErrors = IsChecked(IDC_OPT_SKIP);
+  view.fill = fill_.Selection();
+  view.custom = ItemText(IDC_OPT_CUSTOM);
+  return view;
+}
+
+void CKXOptionDlg::UpdateOptionsState() {
+  HWND enable = Item(IDC_OPT_ENABLE);
+  if (!enable) return;
+  const bool ticked = IsChecked(IDC_OPT_ENABLE);
+  const OptionsView view = View();
+  HWND custom = custom_.Handle();
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (child == enable) continue;
+    const bool show = ticked && (child != custom || view.fill == kFillCustom);
+    if (((GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) != 0) != show) ShowWindow(child, show ? SW_SHOWNA : SW_HIDE);
+  }
+  EnableItem(IDOK, OptionsOkEnabled(settings_, view));
+}
+
+bool CKXOptionDlg::OnCommand(int id, int code, HWND control) {
+  if (((id == IDC_OPT_ENABLE || id == IDC_OPT_SKIP) && code == BN_CLICKED) ||
+      ((id == IDC_OPT_PERIOD || id == IDC_OPT_CUSTOM) && code == EN_CHANGE)) {
+    UpdateOptionsState();
+    return true;
+  }
+  if (id == IDC_OPT_FILL && code == CBN_SELCHANGE) {
+    UpdateOptionsState();
+    if (fill_.Selection() == kFillCustom) SetFocus(custom_);
+    return true;
+  }
+  return false;
+}
+
+void CKXOptionDlg::OnOK() {
+  // Enter reaches the panel even while OK is disabled.
+  if (!IsWindowEnabled(Item(IDOK)) || !IsWindowVisible(Item(IDOK))) return;
+  if (!ApplyOptions(settings_, View())) return;
+  SaveConfig(settings_);
+  LoadOptions();
+  Host().ShowPanel(0);
+}
+
+void CKXOptionDlg::OnCancel() {
+  LoadOptions();
+  Host().ShowPanel(0);
+}
