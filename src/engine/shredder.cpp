@@ -1,6 +1,9 @@
 #include "engine/shredder.h"
 
 #include <cstring>
+#include <cwchar>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "base/folder_test.h"
@@ -75,8 +78,14 @@ std::wstring FinalPathOf(HANDLE handle) {
   const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
   wchar_t buffer[MAX_PATH + 1];
   DWORD length = GetFinalPathNameByHandleW(handle, buffer, MAX_PATH + 1, flags);
-  if (length == 0) return {};
-  if (length <= MAX_PATH) return std::wstring(buffer, length);
+  if (length != 0 && length <= MAX_PATH) return std::wstring(buffer, length);
+  // Too small: the system answers with the length it needs, or (Wine, for a
+  // path near the limit with its "\\?\" prefix) with ERROR_MORE_DATA alone.
+  const DWORD error = GetLastError();
+  const bool tooSmall = length > MAX_PATH || error == ERROR_MORE_DATA ||
+                        error == ERROR_INSUFFICIENT_BUFFER || error == ERROR_NOT_ENOUGH_MEMORY;
+  if (!tooSmall) return {};
+  if (length <= MAX_PATH) length = 32768;
   std::wstring longer(length, L'\0');
   DWORD again = GetFinalPathNameByHandleW(handle, &longer[0], length, flags);
   if (again == 0 || again >= length) {
@@ -85,6 +94,12 @@ std::wstring FinalPathOf(HANDLE handle) {
   }
   longer.resize(again);
   return longer;
+}
+
+// The serial number of the volume a handle lies on; 0 when it cannot be read.
+DWORD VolumeOf(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(handle, &info) ? info.dwVolumeSerialNumber : 0;
 }
 
 std::wstring Widened(const char* text) {
@@ -293,7 +308,10 @@ void Shredder::AnchorOn(const char* path) {
 
   if (NamesDriveRoot(item)) {
     kx::FileHandle root(OpenFolderToLook(item, true));
-    if (root) anchor_ = FinalPathOf(root.Get());
+    if (root) {
+      anchor_ = FinalPathOf(root.Get());
+      anchorVolume_ = VolumeOf(root.Get());
+    }
     if (anchor_.empty()) anchorError_ = LastErrorOr(ERROR_PATH_NOT_FOUND);
     return;
   }
@@ -305,7 +323,10 @@ void Shredder::AnchorOn(const char* path) {
   std::wstring folder;
   {
     kx::FileHandle handle(OpenFolderToLook(parent, true));
-    if (handle) folder = FinalPathOf(handle.Get());
+    if (handle) {
+      folder = FinalPathOf(handle.Get());
+      anchorVolume_ = VolumeOf(handle.Get());
+    }
   }
   if (folder.empty()) {
     anchorError_ = LastErrorOr(ERROR_PATH_NOT_FOUND);
@@ -325,8 +346,32 @@ void Shredder::AnchorOn(const char* path) {
 DWORD Shredder::CheckInside(HANDLE handle) {
   if (anchor_.empty()) return anchorError_ != ERROR_SUCCESS ? anchorError_ : kReasonOutsideSelection;
   const std::wstring final = FinalPathOf(handle);
-  if (final.empty()) return LastErrorOr(ERROR_INVALID_FUNCTION);
+  if (final.empty()) {
+    const DWORD error = LastErrorOr(ERROR_INVALID_FUNCTION);
+    return error == ERROR_MORE_DATA ? CheckInsideOnVolume(handle, error) : error;
+  }
   return PathLiesInside(final.c_str(), anchor_.c_str()) ? ERROR_SUCCESS : kReasonOutsideSelection;
+}
+
+DWORD Shredder::CheckInsideOnVolume(HANDLE handle, DWORD finalPathError) {
+  // The anchor as "\\?\X:\..." less its volume part, as the file system names
+  // a file on its volume.
+  const wchar_t* onVolume = anchor_.c_str();
+  if (std::wcsncmp(onVolume, L"\\\\?\\", 4) == 0) onVolume += 4;
+  if (!(onVolume[0] != L'\0' && onVolume[1] == L':') || anchorVolume_ == 0) return finalPathError;
+  onVolume += 2;
+  const DWORD volume = VolumeOf(handle);
+  if (volume == 0) return finalPathError;
+  if (volume != anchorVolume_) return kReasonOutsideSelection;
+  constexpr DWORD kNameBytes = sizeof(FILE_NAME_INFO) + 32768 * sizeof(wchar_t);
+  std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[kNameBytes]);
+  if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+  auto* info = reinterpret_cast<FILE_NAME_INFO*>(block.get());
+  if (!GetFileInformationByHandleEx(handle, FileNameInfo, info, kNameBytes)) {
+    return LastErrorOr(finalPathError);
+  }
+  const std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
+  return PathLiesInside(name.c_str(), onVolume) ? ERROR_SUCCESS : kReasonOutsideSelection;
 }
 
 void Shredder::PutAttributesBack(const char* path, DWORD attributes) {

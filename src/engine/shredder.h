@@ -88,6 +88,9 @@ class Shredder {
   uint32_t SectorSizeOf(const char* path);
   bool WriteAt(HANDLE file, uint64_t offset, DWORD size, const char* path);
   bool RemoveLink(const char* path, bool folder);
+  // CheckInside for a handle whose final path the system cannot give in
+  // full (Wine, near the path limit): its volume and its path on the volume.
+  DWORD CheckInsideOnVolume(HANDLE handle, DWORD finalPathError);
 
   DeleteJob& job_;
   FileWriter defaultWriter_;
@@ -98,6 +101,8 @@ class Shredder {
   // had (anchorError_ says why) or when no item is being destroyed.
   std::wstring anchor_;
   DWORD anchorError_ = 0;
+  // The serial number of the volume the anchor lies on; 0 when unknown.
+  DWORD anchorVolume_ = 0;
   bool anchored_ = false;
   char sectorFolder_[kMaxPathBytes + 1] = "";
   uint32_t sectorSize_ = 0;
