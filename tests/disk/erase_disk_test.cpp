@@ -275,11 +275,14 @@ TEST_F(EraseDisk, EveryByteTakesTheSavedPatternAndTheDiskGoesToFormat) {
     SaveFill(c.pattern);
     g_formatCalls = 0;
     ASSERT_TRUE(WriteImage(std::string(c.size, static_cast<char>(kOld))));
-    g_duringFormat = [&](HWND owner) {
-      if (first) kxtest::SaveScreenshot(owner, "disk-eraser-step4-format");
-    };
     std::string question;
     int barEnd = -1, barRange = -1;
+    // Read while the format dialog is up: right after it the eraser closes.
+    g_duringFormat = [&](HWND owner) {
+      if (first) kxtest::SaveScreenshot(owner, "disk-eraser-step4-format");
+      barEnd = BarPosition(owner);
+      barRange = static_cast<int>(SendDlgItemMessageA(owner, IDC_ERASE_PROGRESS, PBM_GETRANGE, FALSE, 0));
+    };
     int step = Run([&] {
       HWND box = nullptr;
       HWND eraser = ChooseK(&box, first ? "shots" : nullptr);
@@ -291,8 +294,6 @@ TEST_F(EraseDisk, EveryByteTakesTheSavedPatternAndTheDiskGoesToFormat) {
       }
       kxtest::Click(box, IDYES);
       ASSERT_TRUE(kxtest::WaitFor([&] { return g_formatCalls > 0; }));
-      barEnd = BarPosition(eraser);
-      barRange = static_cast<int>(SendDlgItemMessageA(eraser, IDC_ERASE_PROGRESS, PBM_GETRANGE, FALSE, 0));
     });
     first = false;
     EXPECT_EQ(step, 5);
