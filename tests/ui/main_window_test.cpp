@@ -597,6 +597,12 @@ TEST_F(MainWindow, DeleteFilesHandsEverySelectedFileToOneConfirmation) {
   ASSERT_TRUE(chooser);
   HWND name = kxtest::FileNameBox(chooser);
   ASSERT_TRUE(name);
+  // The chooser may open where an earlier test left it (it remembers its
+  // folder): go to the scratch folder first, as a user would.
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+  SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+  ASSERT_TRUE(IsWindow(chooser));
   SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("\"a.txt\" \"b c.txt\""));
   PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
