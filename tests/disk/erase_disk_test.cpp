@@ -549,40 +549,6 @@ TEST_F(EraseDisk, AFailedWriteIsReportedAndTheDiskIsNotFormatted) {
   EXPECT_TRUE(VolumeIsFree(kDrive));
 }
 
-// Wine's drive manager keeps each drive's type; the way its own drive
-// settings define a drive is the one way to make a CD-ROM drive here.
-struct WineUnixDrive {
-  ULONG size;
-  ULONG type;
-  ULONG fsType;
-  DWORD serial;
-  ULONGLONG unixDevice;
-  WCHAR letter;
-  USHORT mountPoint;  // offsets of zero-terminated Unix paths behind the record
-  USHORT device;
-  USHORT label;
-};
-constexpr DWORD kDefineUnixDrive = 0x6DC080;
-
-bool DefineWineDrive(char letter, UINT type, const char* unixFolder) {
-  std::string record(sizeof(WineUnixDrive), '\0');
-  record += unixFolder;
-  record += '\0';
-  auto* drive = reinterpret_cast<WineUnixDrive*>(record.data());
-  drive->size = static_cast<ULONG>(record.size());
-  drive->type = type;
-  drive->letter = static_cast<WCHAR>(letter - 'A' + 'a');
-  drive->mountPoint = sizeof(WineUnixDrive);
-  HANDLE manager = CreateFileA("\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (manager == INVALID_HANDLE_VALUE) return false;
-  DWORD returned = 0;
-  BOOL ok = DeviceIoControl(manager, kDefineUnixDrive, record.data(), static_cast<DWORD>(record.size()),
-                            nullptr, 0, &returned, nullptr);
-  CloseHandle(manager);
-  return ok != FALSE;
-}
-
 class ChooseDisk : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -592,8 +558,6 @@ class ChooseDisk : public ::testing::Test {
       InitCommonControlsEx(&classes);
       RegisterEnglishTexts(nullptr);
     });
-    if (GetDriveTypeA("N:\\") != DRIVE_CDROM)
-      EXPECT_TRUE(DefineWineDrive(kCdDrive, DRIVE_CDROM, KX_DISK_DIR "/n-root")) << GetLastError();
   }
 
   // Runs the chooser here while `user` looks at it from another thread.
