@@ -1,5 +1,9 @@
 #include "base/folder_test.h"
 
+#include <cstring>
+
+#include "base/path_utils.h"
+
 namespace {
 
 using DisableRedirectionFn = BOOL(WINAPI*)(PVOID*);
@@ -54,4 +58,16 @@ bool IsFolder(const char* path) {
     attributes = GetFileAttributesA(path);
   }
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string UnredirectedName(const char* shown) {
+  if (!shown) return {};
+  char windows[MAX_PATH + 1] = "";
+  const UINT length = IsWow64() ? GetSystemWindowsDirectoryA(windows, sizeof windows) : 0;
+  if (length == 0 || length >= sizeof windows) return shown;
+  // The answer is never longer than what was shown.
+  std::string name(std::strlen(shown) + 1, '\0');
+  if (!UnredirectedPath(shown, windows, name.data(), name.size())) return shown;
+  name.resize(std::strlen(name.c_str()));
+  return name;
 }

@@ -3,6 +3,8 @@
 // process on 64-bit Windows.
 #include <windows.h>
 
+#include <string>
+
 // True when path names an existing directory. File-system redirection is off
 // for the one attribute query and back on afterwards.
 bool IsFolder(const char* path);
@@ -23,6 +25,11 @@ class Wow64RedirectionOff {
   PVOID old_ = nullptr;
   bool active_ = false;
 };
+
+// The name under which the engine reaches the item that a system dialog of
+// this process showed as shown: on 64-bit Windows a 32-bit process's dialogs
+// see SysWOW64 as System32 (see UnredirectedPath); elsewhere shown itself.
+std::string UnredirectedName(const char* shown);
 
 // Whether this is a 32-bit process on 64-bit Windows (asked once, cached).
 bool IsWow64();

@@ -139,3 +139,52 @@ bool FormatWithArgs(char* out, size_t outSize, const char* pattern, const char* 
   out[length] = '\0';
   return length == text.size();
 }
+
+namespace {
+
+// Whether text starts with the component name (any letter case), followed
+// by a separator or the end; answers what follows the component.
+const char* AfterComponent(const char* text, const char* name) {
+  size_t i = 0;
+  for (; name[i] != '\0'; ++i) {
+    if (AsciiUpper(text[i]) != AsciiUpper(name[i])) return nullptr;
+  }
+  return text[i] == '\0' || text[i] == '\\' ? text + i : nullptr;
+}
+
+// Folders of System32 that a 32-bit view shows unredirected.
+bool NeverRedirected(const char* inSystem32) {
+  if (*inSystem32 != '\\') return false;
+  ++inSystem32;
+  for (const char* name : {"catroot", "catroot2", "driverstore", "logfiles", "spool"}) {
+    if (AfterComponent(inSystem32, name)) return true;
+  }
+  const char* drivers = AfterComponent(inSystem32, "drivers");
+  return drivers && *drivers == '\\' && AfterComponent(drivers + 1, "etc");
+}
+
+}  // namespace
+
+bool UnredirectedPath(const char* shown, const char* windowsFolder, char* out, size_t outSize) {
+  if (!shown || !out || outSize == 0) return false;
+  std::string result = shown;
+  size_t folderLength = windowsFolder ? std::strlen(windowsFolder) : 0;
+  while (folderLength > 0 && windowsFolder[folderLength - 1] == '\\') --folderLength;
+  bool inWindows = folderLength > 0 && result.size() > folderLength &&
+                   shown[folderLength] == '\\';
+  for (size_t i = 0; inWindows && i < folderLength; ++i) {
+    inWindows = AsciiUpper(shown[i]) == AsciiUpper(windowsFolder[i]);
+  }
+  if (inWindows) {
+    const char* component = shown + folderLength + 1;
+    const size_t at = folderLength + 1;
+    if (const char* rest = AfterComponent(component, "Sysnative")) {
+      result = result.substr(0, at) + "System32" + rest;
+    } else if (const char* inSystem32 = AfterComponent(component, "System32")) {
+      if (!NeverRedirected(inSystem32)) result = result.substr(0, at) + "SysWOW64" + inSystem32;
+    }
+  }
+  if (result.size() >= outSize) return false;
+  std::memcpy(out, result.c_str(), result.size() + 1);
+  return true;
+}

@@ -55,3 +55,12 @@ std::string FormatWithArgs(const char* pattern, const char* arg1,
 // is answered when it had to be cut. out is always terminated when outSize > 0.
 bool FormatWithArgs(char* out, size_t outSize, const char* pattern,
                     const char* arg1, const char* arg2 = nullptr);
+
+// The name under which the engine, which works with file-system redirection
+// off, reaches the item that a 32-bit program's system dialogs showed as
+// `shown`. Those dialogs work with redirection on, as every dialog that loads
+// libraries must. Inside windowsFolder, their System32 is SysWOW64 (but for
+// the folders the system never redirects) and their Sysnative is the real
+// System32; every other name is its own. False when out (outSize bytes)
+// cannot hold the answer.
+bool UnredirectedPath(const char* shown, const char* windowsFolder, char* out, size_t outSize);

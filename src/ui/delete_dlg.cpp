@@ -39,7 +39,11 @@ std::string JoinNames(const std::vector<std::string>& paths) {
   return names;
 }
 
-void CollectPath(const char* path, void* context) { static_cast<std::vector<std::string>*>(context)->push_back(path); }
+// A path a system dialog gave, as the engine reaches it (the dialog sees the
+// folders with redirection on, the engine with it off).
+void CollectChosenPath(const char* path, void* context) {
+  static_cast<std::vector<std::string>*>(context)->push_back(UnredirectedName(path));
+}
 
 // The instructions name the Start button with its mnemonic; a static text
 // that shows names (the note) cannot take mnemonics, so the marks go.
@@ -199,7 +203,7 @@ void CKXDeleteDlg::AddFiles() {
     case CMVFileDialog::Result::kChosen: {
       std::vector<std::string> paths;
       mainwin::SplitOpenFileResult(chooser.Buffer(), chooser.BufferSize(), chooser.FileOffset(), kAnyLength,
-                                   CollectPath, &paths);
+                                   CollectChosenPath, &paths);
       for (const std::string& path : paths) added += AddPath(path, notAdded) ? 1 : 0;
       break;
     }
@@ -222,7 +226,7 @@ void CKXDeleteDlg::AddFolder() {
   int added = 0;
   char path[MAX_PATH + 1] = "";
   if (SHGetPathFromIDListA(chosen, path) && path[0]) {
-    added = AddPath(path, notAdded) ? 1 : 0;
+    added = AddPath(UnredirectedName(path), notAdded) ? 1 : 0;
   } else {
     SHFILEINFOA info{};
     SHGetFileInfoA(reinterpret_cast<const char*>(chosen), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME);

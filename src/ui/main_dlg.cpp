@@ -85,8 +85,10 @@ std::string MenuText(HMENU menu, UINT item, UINT flags) {
   return text;
 }
 
-void AddPath(const char* path, void* context) {
-  AddTopLevelItem(*static_cast<DeleteJob*>(context), path, IsFolder);
+// A path the file chooser gave: the chooser, like every system dialog, sees
+// the folders with redirection on, the engine with it off.
+void AddChosenPath(const char* path, void* context) {
+  AddTopLevelItem(*static_cast<DeleteJob*>(context), UnredirectedName(path).c_str(), IsFolder);
 }
 
 }  // namespace
@@ -371,18 +373,11 @@ void CKXDlg::DeleteFiles() {
   open.lpstrTitle = LangText("DelFileInfo", "Menu");
   open.Flags = OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER |
                OFN_NODEREFERENCELINKS;
-  // The chooser sees the folders the engine will write to: on 64-bit Windows
-  // a 32-bit run would otherwise show SysWOW64's file under System32's name.
-  BOOL chosen;
-  {
-    Wow64RedirectionOff redirectionOff;
-    chosen = GetOpenFileNameA(&open);
-  }
-  if (!chosen) return;
+  if (!GetOpenFileNameA(&open)) return;
   DeleteJob& pending = app_.PendingList();
   ClearJob(pending);
   mainwin::SplitOpenFileResult(buffer.data(), buffer.size(), open.nFileOffset, kMaxPathBytes,
-                               AddPath, &pending);
+                               AddChosenPath, &pending);
   if (CountItems(pending) > 0) app_.Runner().StartDeletion(pending, hwnd_);
 }
 
@@ -399,19 +394,13 @@ void CKXDlg::DeleteFolder() {
   browse.ulFlags =
       0x741;  // file-system folders only, new style, no "new folder", links not followed
   char path[MAX_PATH + 1] = "";
-  LPITEMIDLIST item;
-  BOOL named = FALSE;
-  {
-    // As for the file chooser: the folder shown is the folder destroyed.
-    Wow64RedirectionOff redirectionOff;
-    item = SHBrowseForFolderA(&browse);
-    if (item) named = SHGetPathFromIDListA(item, path);
-  }
+  LPITEMIDLIST item = SHBrowseForFolderA(&browse);
   if (!item) return;
+  const BOOL named = SHGetPathFromIDListA(item, path);
   DeleteJob& pending = app_.PendingList();
   ClearJob(pending);
   if (named && path[0]) {
-    AddTopLevelItem(pending, path, IsFolder);
+    AddTopLevelItem(pending, UnredirectedName(path).c_str(), IsFolder);
     if (CountItems(pending) > 0) app_.Runner().StartDeletion(pending, hwnd_);
   }
   kx::ComPtr<IMalloc> allocator;

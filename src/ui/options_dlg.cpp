@@ -1,5 +1,6 @@
 #include "ui/options_dlg.h"
 
+#include <iterator>
 #include <string>
 
 #include "base/settings_store.h"
@@ -12,6 +13,10 @@ CKXOptionDlg::CKXOptionDlg(PanelHost& host, ConfigRecord& settings)
 
 bool CKXOptionDlg::OnInit() {
   CKXRPDlg::OnInit();
+  static constexpr int kButtonIds[] = {IDC_OPT_ENABLE, IDC_OPT_PERIOD_GROUP, IDC_OPT_FILL_GROUP,
+                                       IDC_OPT_SKIP,   IDOK,                 IDCANCEL};
+  static_assert(std::size(kButtonIds) == sizeof buttons_ / sizeof buttons_[0]);
+  for (size_t i = 0; i < std::size(kButtonIds); ++i) buttons_[i].Attach(hwnd_, kButtonIds[i]);
   periodInfo_.AttachItem(hwnd_, IDC_OPT_PERIOD_INFO);
   fillInfo_.AttachItem(hwnd_, IDC_OPT_FILL_INFO);
   period_.AttachItem(hwnd_, IDC_OPT_PERIOD);

@@ -4,6 +4,7 @@
 // but its first check box stays hidden until that box is ticked.
 #include "base/config_record.h"
 #include "ui/options_logic.h"
+#include "widgets/mv_button.h"
 #include "widgets/mv_combo_box.h"
 #include "widgets/mv_edit.h"
 #include "widgets/mv_spin_button.h"
@@ -35,4 +36,5 @@ class CKXOptionDlg : public CKXRPDlg {
   CMVEdit period_, custom_;
   CMVSpinButtonCtrl spin_;
   CMVComboBox fill_;
+  CMVButton buttons_[6];
 };

@@ -1,6 +1,7 @@
 #include "ui/set_pass_dlg.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "base/product.h"
 #include "base/settings_store.h"
@@ -14,6 +15,9 @@ CKXSetPassDlg::CKXSetPassDlg(PanelHost& host, ConfigRecord& settings)
 
 bool CKXSetPassDlg::OnInit() {
   CKXRPDlg::OnInit();
+  static constexpr int kButtonIds[] = {IDC_SETPASS_REMOVE, IDOK, IDCANCEL};
+  static_assert(std::size(kButtonIds) == sizeof buttons_ / sizeof buttons_[0]);
+  for (size_t i = 0; i < std::size(kButtonIds); ++i) buttons_[i].Attach(hwnd_, kButtonIds[i]);
   info_.AttachItem(hwnd_, IDC_SETPASS_INFO);
   newLabel_.AttachItem(hwnd_, IDC_SETPASS_NEW_LABEL);
   confirmLabel_.AttachItem(hwnd_, IDC_SETPASS_CONFIRM_LABEL);

@@ -2,6 +2,7 @@
 // CKXSetPassDlg: the panel that sets, changes or removes the password. Only
 // the digest of a new password is kept, in the application's settings.
 #include "base/config_record.h"
+#include "widgets/mv_button.h"
 #include "widgets/mv_edit.h"
 #include "widgets/mv_static.h"
 #include "widgets/rp_dlg.h"
@@ -30,4 +31,5 @@ class CKXSetPassDlg : public CKXRPDlg {
   ConfigRecord& settings_;
   CMVStatic info_, newLabel_, confirmLabel_;
   CMVEdit new_, confirm_;
+  CMVButton buttons_[3];
 };

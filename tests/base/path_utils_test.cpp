@@ -188,3 +188,40 @@ TEST(FormatWithArgs, BufferFormCutsSafely) {
   EXPECT_STREQ(out, "[abcdef");
   EXPECT_FALSE(FormatWithArgs(out, 0, "x", nullptr));
 }
+
+// What the engine must reach for what a 32-bit chooser showed.
+std::string Unredirected(const char* shown, const char* windows = "C:\\Windows") {
+  char out[300] = "untouched";
+  if (!UnredirectedPath(shown, windows, out, sizeof out)) return "<refused>";
+  return out;
+}
+
+TEST(UnredirectedPath, SystemFoldersOfTheThirtyTwoBitViewBecomeTheFoldersTheyShow) {
+  EXPECT_EQ(Unredirected("C:\\Windows\\System32\\a.dll"), "C:\\Windows\\SysWOW64\\a.dll");
+  EXPECT_EQ(Unredirected("c:\\windows\\system32"), "c:\\windows\\SysWOW64");
+  EXPECT_EQ(Unredirected("C:\\WINDOWS\\system32\\drivers\\x.sys", "C:\\Windows\\"),
+            "C:\\WINDOWS\\SysWOW64\\drivers\\x.sys");
+  EXPECT_EQ(Unredirected("C:\\Windows\\Sysnative\\a.dll"), "C:\\Windows\\System32\\a.dll");
+  EXPECT_EQ(Unredirected("C:\\Windows\\sysnative"), "C:\\Windows\\System32");
+  // The folders the system never redirects are what they say.
+  for (const char* same : {"C:\\Windows\\System32\\drivers\\etc\\hosts", "C:\\Windows\\System32\\spool",
+                           "C:\\Windows\\System32\\catroot2\\x", "C:\\Windows\\System32\\LogFiles\\y",
+                           "C:\\Windows\\System32\\DriverStore\\z"})
+    EXPECT_EQ(Unredirected(same), same);
+  // Only whole components of the Windows folder itself count.
+  for (const char* same : {"C:\\Windows\\System32x\\a", "C:\\Windows2\\System32\\a",
+                           "C:\\Data\\Windows\\System32\\a", "D:\\Windows\\System32\\a",
+                           "C:\\Windows\\SysWOW64\\a", "C:\\Windows", "C:\\Windows\\", "\\\\s\\share\\a"})
+    EXPECT_EQ(Unredirected(same), same);
+  EXPECT_EQ(Unredirected("C:\\Windows\\System32\\a", ""), "C:\\Windows\\System32\\a");
+  EXPECT_EQ(Unredirected("C:\\Windows\\System32\\a", nullptr), "C:\\Windows\\System32\\a");
+}
+
+TEST(UnredirectedPath, RefusesWhatDoesNotFit) {
+  char out[10];
+  EXPECT_TRUE(UnredirectedPath("C:\\abcdef", "C:\\Windows", out, sizeof out));
+  EXPECT_STREQ(out, "C:\\abcdef");
+  EXPECT_FALSE(UnredirectedPath("C:\\abcdefg", "C:\\Windows", out, sizeof out));
+  EXPECT_FALSE(UnredirectedPath(nullptr, "C:\\Windows", out, sizeof out));
+  EXPECT_FALSE(UnredirectedPath("C:\\a", "C:\\Windows", out, 0));
+}

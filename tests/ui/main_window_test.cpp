@@ -682,85 +682,97 @@ TEST_F(MainWindow, DeleteFolderHandsTheChosenFolderToTheConfirmation) {
   RemoveDirectoryA(folder.c_str());
 }
 
-// A name that exists only in the real System32 of 64-bit Windows, where a
-// 32-bit process sees SysWOW64 unless redirection is off.
-class RealSystemName {
+// A name that exists only in SysWOW64 of 64-bit Windows, which a 32-bit
+// process sees under System32's name while redirection is on.
+class WowOnlyName {
  public:
-  RealSystemName(const char* name, bool folder) : folder_(folder) {
+  WowOnlyName(const char* name, bool folder) : folder_(folder) {
     char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    path_ = std::string(windows) + "\\system32\\" + name;
-    Wow64RedirectionOff off;
-    if (!off.Active()) return;
+    GetSystemWindowsDirectoryA(windows, sizeof windows);
+    shown_ = std::string(windows) + "\\System32\\" + name;
+    real_ = std::string(windows) + "\\SysWOW64\\" + name;
+    {
+      Wow64RedirectionOff off;
+      if (!off.Active()) return;
+    }
     if (folder) {
-      CreateDirectoryA(path_.c_str(), nullptr);
+      CreateDirectoryA(shown_.c_str(), nullptr);
     } else {
-      HANDLE file =
-          CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      HANDLE file = CreateFileA(shown_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
       if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
-    made_ = GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
+    made_ = true;
   }
-  ~RealSystemName() {
+  ~WowOnlyName() {
+    if (!made_) return;
     Wow64RedirectionOff off;
     if (folder_)
-      RemoveDirectoryA(path_.c_str());
+      RemoveDirectoryA(real_.c_str());
     else
-      DeleteFileA(path_.c_str());
+      DeleteFileA(real_.c_str());
   }
-  // Made in the real folder and not seen through redirection.
-  bool Usable() const {
-    return made_ && GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES;
-  }
-  bool Exists() const {
-    Wow64RedirectionOff off;
-    return GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
-  }
-  const std::string& Path() const { return path_; }
+  // In SysWOW64 only, not in the real System32.
+  bool Usable() const { return made_ && Exists() && !SeenUnredirected(shown_); }
+  bool Exists() const { return SeenUnredirected(real_); }
+  // Its name as a 32-bit chooser shows it, and as the engine reaches it.
+  const std::string& ShownName() const { return shown_; }
+  const std::string& RealName() const { return real_; }
 
  private:
-  std::string path_;
+  static bool SeenUnredirected(const std::string& path) {
+    Wow64RedirectionOff off;
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  std::string shown_;
+  std::string real_;
   bool folder_;
   bool made_ = false;
 };
 
-TEST_F(MainWindow, ChooserAndBrowserShowTheSystemFoldersTheEngineWritesTo) {
-  RealSystemName file("kx-real-only.txt", false);
-  RealSystemName folder("kx-real-only-folder", true);
+// The system dialogs see the folders with redirection on, as they must (with
+// it off a 32-bit process loads no library); what they show is what the
+// engine destroys: their System32 is SysWOW64. (Their Sysnative, the real
+// System32, is proven with the path logic: Wine's chooser finds no file
+// under it.)
+TEST_F(MainWindow, ChooserAndBrowserNameTheSystemItemsTheyShow) {
+  WowOnlyName file("kx-wow-only.txt", false);
+  WowOnlyName folder("kx-wow-only-folder", true);
   if (!file.Usable() || !folder.Usable()) GTEST_SKIP() << "not a 32-bit run on 64-bit Windows";
   DeleteJob& pending = TheApp().PendingList();
   ClearJob(pending);
 
   Open();
-  // The file chooser accepts a name that only the real System32 holds: it
-  // must exist where the chooser looks.
   ClickItem(0, 0);
   HWND chooser = kxtest::WaitForWindow(TextStore().GetText("DelFileInfo", "Menu"), 5000);
   ASSERT_TRUE(chooser);
   HWND name = kxtest::FileNameBox(chooser);
   ASSERT_TRUE(name);
-  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.Path().c_str()));
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.ShownName().c_str()));
   PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
   HWND confirm = kxtest::WaitForWindow(TextStore().GetText("Title", "Confirm"), 5000);
   auto paths = PendingPaths();
   if (!confirm) {
-    // A refusal ("file not found") leaves the chooser open: close both.
-    for (HWND w; (w = kxtest::WaitForWindow(TextStore().GetText("DelFileInfo", "Menu"), 500));)
-      PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+    // A refusal ("file not found") leaves the chooser open, perhaps with a
+    // message over it: close whatever this process shows.
+    for (int round = 0; round < 10; ++round) {
+      for (HWND w : kxtest::WindowsWithCaption(GetCurrentProcessId(), nullptr))
+        if (w != hwnd_) PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+      Sleep(200);
+    }
   }
-  ASSERT_TRUE(confirm) << "the chooser did not see the real System32";
+  ASSERT_TRUE(confirm) << "the chooser did not find " << file.ShownName();
   PostMessageA(confirm, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(confirm); }, 5000));
   ASSERT_EQ(paths.size(), 1u);
-  EXPECT_EQ(lstrcmpiA(paths[0].c_str(), file.Path().c_str()), 0) << paths[0];
+  EXPECT_EQ(lstrcmpiA(paths[0].c_str(), file.RealName().c_str()), 0) << paths[0];
   Settle();
 
-  // The folder browser selects a folder that only the real System32 holds.
   ClickItem(0, 1);
   HWND browser = WaitForBrowser(hwnd_);
   ASSERT_TRUE(browser);
-  SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.Path().c_str()));
+  SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.ShownName().c_str()));
   PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(browser, IDOK)));
   confirm = kxtest::WaitForWindow(TextStore().GetText("Title", "Confirm"), 5000);
@@ -769,7 +781,7 @@ TEST_F(MainWindow, ChooserAndBrowserShowTheSystemFoldersTheEngineWritesTo) {
   PostMessageA(confirm, WM_COMMAND, IDCANCEL, 0);
   ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(confirm); }, 5000));
   ASSERT_EQ(paths.size(), 1u);
-  EXPECT_EQ(lstrcmpiA(paths[0].c_str(), folder.Path().c_str()), 0) << paths[0];
+  EXPECT_EQ(lstrcmpiA(paths[0].c_str(), folder.RealName().c_str()), 0) << paths[0];
   Close();
   // Declined both times: both are still there.
   EXPECT_TRUE(file.Exists());
