@@ -26,31 +26,14 @@
 #include "support/window_search.h"
 #include "support/wine_paths.h"
 #include "ui/deleting.h"
+#include "ui/window_host.h"
 #include "ui/main_dlg.h"
 #include "ui/ui_ids.h"
 
 namespace {
 
 // What the application gives the main window, as the test's own.
-class TestApp : public MainWindowHost {
- public:
-  TestApp() {
-    BuildJob(pending_);
-    ResetConfig(settings_);
-  }
-  ~TestApp() override { ReleaseJob(pending_); }
-  DeleteJob& PendingList() override { return pending_; }
-  ContextMenuState& MenuState() override { return menuState_; }
-  ConfigRecord& Settings() override { return settings_; }
-  DeletionRunner& Runner() override { return runner_; }
-  void WinHelp() override {}
-
- private:
-  DeleteJob pending_;
-  ConfigRecord settings_{};
-  ContextMenuState menuState_{};
-  DeletionRunner runner_;
-};
+using TestApp = kxtest::WindowHost;
 
 TestApp& TheApp() {
   static TestApp app;

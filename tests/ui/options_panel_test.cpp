@@ -19,6 +19,7 @@
 #include "support/window_search.h"
 #include "support/wine_paths.h"
 #include "ui/deleting.h"
+#include "ui/window_host.h"
 #include "ui/main_dlg.h"
 #include "ui/options_ids.h"
 #include "ui/password_ids.h"
@@ -26,25 +27,7 @@
 
 namespace {
 
-class PanelApp : public MainWindowHost {
- public:
-  PanelApp() {
-    BuildJob(pending_);
-    ResetConfig(settings_);
-  }
-  ~PanelApp() override { ReleaseJob(pending_); }
-  DeleteJob& PendingList() override { return pending_; }
-  ContextMenuState& MenuState() override { return menuState_; }
-  ConfigRecord& Settings() override { return settings_; }
-  DeletionRunner& Runner() override { return runner_; }
-  void WinHelp() override {}
-
- private:
-  DeleteJob pending_;
-  ConfigRecord settings_{};
-  ContextMenuState menuState_{};
-  DeletionRunner runner_;
-};
+using PanelApp = kxtest::WindowHost;
 
 constexpr char kScratchKey[] = "Software\\Morvane\\KarvexTest-options";
 constexpr char kScratchLangKey[] = "Software\\Morvane\\KarvexTest-options\\Lang";
