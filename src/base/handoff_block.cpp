@@ -121,20 +121,21 @@ size_t ReadHandOffPaths(const void* view, size_t viewSize, HandOffWideToAnsi con
   } else {
     // UTF-16: a path of more than 260 code units cannot become a path of at
     // most 260 bytes, so longer ones are skipped without converting them.
-    ForEachListedString(bytes, viewSize, kHandOffHeaderSize, true, [&](size_t offset,
-                                                                      size_t length) {
-      ++listed;
-      if (length > kMaxAnsiPath || convert == nullptr) return;
-      char16_t units[kMaxAnsiPath];
-      for (size_t i = 0; i < length; ++i)
-        units[i] = static_cast<char16_t>(bytes[offset + 2 * i] | (bytes[offset + 2 * i + 1] << 8));
-      if (!convert(units, length, path, sizeof path)) return;
-      path[kMaxAnsiPath] = '\0';
-      if (path[0] != '\0' && strlen(path) <= kMaxAnsiPath && IsFullPath(path)) {
-        sink(path, context);
-        ++delivered;
-      }
-    });
+    ForEachListedString(
+        bytes, viewSize, kHandOffHeaderSize, true, [&](size_t offset, size_t length) {
+          ++listed;
+          if (length > kMaxAnsiPath || convert == nullptr) return;
+          char16_t units[kMaxAnsiPath];
+          for (size_t i = 0; i < length; ++i)
+            units[i] =
+                static_cast<char16_t>(bytes[offset + 2 * i] | (bytes[offset + 2 * i + 1] << 8));
+          if (!convert(units, length, path, sizeof path)) return;
+          path[kMaxAnsiPath] = '\0';
+          if (path[0] != '\0' && strlen(path) <= kMaxAnsiPath && IsFullPath(path)) {
+            sink(path, context);
+            ++delivered;
+          }
+        });
   }
   if (passedOver != nullptr) *passedOver = listed - delivered;
   return delivered;

@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (given != 0) __builtin_trap();
   } else {
     size_t refused = 0;
-    const size_t listed = ReadHandOffPaths(buffer.data(), sent, nullptr,
-                                           [](const char*, void*) {}, nullptr, &refused);
+    const size_t listed = ReadHandOffPaths(
+        buffer.data(), sent, nullptr, [](const char*, void*) {}, nullptr, &refused);
     if (listed + refused != writer.paths ||
         writer.paths + ReadHandOffPassedOver(buffer.data(), sent) != given) {
       __builtin_trap();

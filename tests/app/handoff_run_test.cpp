@@ -33,8 +33,8 @@ class HandOffMapping {
  public:
   HandOffMapping(const std::vector<std::string>& paths, size_t passedOver) {
     static int counter = 0;
-    name_ = "KXFMrun-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++counter);
+    name_ =
+        "KXFMrun-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
     std::vector<uint8_t> buffer(HandOffCapacity(paths.size() + 1));
     HandOffWriter writer;
     BeginHandOff(writer, buffer.data(), buffer.size(), 0, 0);

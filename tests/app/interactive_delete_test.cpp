@@ -146,7 +146,8 @@ TEST(InteractiveRun, AStartWhileTheLastWindowIsClosedButItsJobRunsOpensItsOwnWin
 
   if (window) PostMessageA(window, RegisterWindowMessageA("WM_KX_CLOSE"), 0, 0);
   EXPECT_EQ(WaitForSingleObject(second.hProcess, 20000), WAIT_OBJECT_0);
-  if (WaitForSingleObject(second.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(second.hProcess, 1);
+  if (WaitForSingleObject(second.hProcess, 0) != WAIT_OBJECT_0)
+    TerminateProcess(second.hProcess, 1);
   CloseHandle(second.hProcess);
   CloseHandle(second.hThread);
 

@@ -206,8 +206,8 @@ TEST(HandOffReader, PassesOverPathsThatAreTooLongOrNotPlainFullPaths) {
   EXPECT_EQ(Read(block.data(), block.size()),
             (std::vector<std::string>{"\\\\server\\share\\f", "e:\\ok..\\.x"}));
   size_t passedOver = 99;
-  ReadHandOffPaths(block.data(), block.size(), nullptr, [](const char*, void*) {}, nullptr,
-                   &passedOver);
+  ReadHandOffPaths(
+      block.data(), block.size(), nullptr, [](const char*, void*) {}, nullptr, &passedOver);
   EXPECT_EQ(passedOver, 6u);
 }
 

@@ -436,11 +436,11 @@ TEST_F(Extension, PathsThatCannotArriveUnchangedAreLeftOut) {
   // Nothing of the selection can be handed over: the item is still offered,
   // and the program learns how many items the user chose in vain.
   DeleteFileA(report_.c_str());
-  ASSERT_EQ(init->Initialize(
-                nullptr,
-                Selection<std::string>({"C:\\*.txt", "C:\\" + std::string(300, 'z')}).Get(),
-                nullptr),
-            S_OK);
+  ASSERT_EQ(
+      init->Initialize(nullptr,
+                       Selection<std::string>({"C:\\*.txt", "C:\\" + std::string(300, 'z')}).Get(),
+                       nullptr),
+      S_OK);
   HMENU popup = CreatePopupMenu();
   EXPECT_EQ(menu->QueryContextMenu(popup, 0, 1, 10, CMF_NORMAL), 1);
   DestroyMenu(popup);
