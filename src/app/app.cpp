@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <string>
 
 #include "app/handoff_receiver.h"
 #include "base/path_utils.h"
@@ -53,7 +54,8 @@ UINT CKXApp::CloseMessage() {
 void CKXApp::InitInstance(HINSTANCE instance) {
   const char* commandLine = GetCommandLineA();
 
-  const bool handOff = ReceiveHandOff(commandLine, pending_);
+  uint64_t passedOver = 0;
+  const bool handOff = ReceiveHandOff(commandLine, pending_, &passedOver);
   bool registration = false;
   if (!handOff) registration = HandleRegistrationSwitches(commandLine);
   if (!handOff && !registration) {
@@ -70,6 +72,7 @@ void CKXApp::InitInstance(HINSTANCE instance) {
   if (!PasswordAccepted(settings_, toolTip_)) return;
 
   if (handOff) {
+    if (passedOver > 0) TellPassedOver(passedOver);
     runner_.StartDeletion(pending_, nullptr);
     return;
   }
@@ -86,6 +89,14 @@ void CKXApp::ReleaseInstanceMutex() {
     CloseHandle(mutex_);
     mutex_ = nullptr;
   }
+}
+
+// Told before the confirmation, so that the user knows that it covers only
+// part of the selection, or that nothing of it will be destroyed.
+void CKXApp::TellPassedOver(uint64_t count) {
+  const std::string text =
+      FormatWithArgs(LangText("ErrNotHandedOver"), std::to_string(count).c_str());
+  MessageBoxA(nullptr, text.c_str(), LangText("Name"), MB_OK | MB_ICONWARNING);
 }
 
 void CKXApp::LoadStartupState() {

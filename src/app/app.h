@@ -5,6 +5,8 @@
 // for the life of the process.
 #include <windows.h>
 
+#include <cstdint>
+
 #include "base/config_record.h"
 #include "base/context_menu_state.h"
 #include "engine/delete_job.h"
@@ -42,6 +44,7 @@ class CKXApp : public MainWindowHost {
   void ApplyRegistration();
   void ReleaseInstanceMutex();
   void LoadStartupState();
+  void TellPassedOver(uint64_t count);
   void RunInteractive();
 
   // The one tooltip window; the password prompt shows its warning in it.

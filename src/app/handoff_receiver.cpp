@@ -12,8 +12,17 @@
 
 namespace {
 
+struct Receiving {
+  DeleteJob& job;
+  uint64_t notAdded;  // neither added nor covered by an item of the job
+};
+
 void AddPath(const char* path, void* context) {
-  AddTopLevelItem(*static_cast<DeleteJob*>(context), path, IsFolder, SameOrInsideOnDisk);
+  auto& receiving = *static_cast<Receiving*>(context);
+  if (AddTopLevelItem(receiving.job, path, IsFolder, SameOrInsideOnDisk) == nullptr &&
+      !IsCovered(receiving.job, path, SameOrInsideOnDisk)) {
+    ++receiving.notAdded;
+  }
 }
 
 size_t ViewSize(const void* view) {
@@ -25,7 +34,8 @@ size_t ViewSize(const void* view) {
 
 }  // namespace
 
-bool ReceiveHandOff(const char* commandLine, DeleteJob& job) {
+bool ReceiveHandOff(const char* commandLine, DeleteJob& job, uint64_t* passedOver) {
+  if (passedOver != nullptr) *passedOver = 0;
   if (!ClearJob(job) || commandLine == nullptr) return false;
 
   // The program's own path may contain the switch's letters; each occurrence
@@ -54,6 +64,12 @@ bool ReceiveHandOff(const char* commandLine, DeleteJob& job) {
     for (int i = 0; i < 4; ++i) bytes[i] = 0;
     return false;
   }
-  ReadHandOffPaths(view.Get(), size, WideToAnsiExact, AddPath, &job);
+  Receiving receiving{job, 0};
+  size_t unreadable = 0;
+  ReadHandOffPaths(view.Get(), size, WideToAnsiExact, AddPath, &receiving, &unreadable);
+  if (passedOver != nullptr) {
+    *passedOver =
+        uint64_t{ReadHandOffPassedOver(view.Get(), size)} + unreadable + receiving.notAdded;
+  }
   return true;
 }

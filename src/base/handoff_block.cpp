@@ -38,14 +38,15 @@ bool IsFullPath(const char* path) {
 }  // namespace
 
 size_t HandOffCapacity(size_t count) {
-  if (count > (SIZE_MAX - 16) / kSlotSize) return 0;
-  return count * kSlotSize + 16;
+  constexpr size_t kFixed = 16 + kHandOffTrailerSize;
+  if (count > (SIZE_MAX - kFixed) / kSlotSize) return 0;
+  return count * kSlotSize + kFixed;
 }
 
 bool BeginHandOff(HandOffWriter& writer, uint8_t* buffer, size_t capacity, int32_t cursorX,
                   int32_t cursorY) {
   writer = HandOffWriter{};
-  if (buffer == nullptr || capacity < kHandOffHeaderSize + 1) return false;
+  if (buffer == nullptr || capacity < kHandOffHeaderSize + 1 + kHandOffTrailerSize) return false;
   std::memset(buffer, 0, capacity);
   HandOffHeader header{kHandOffKindPaths, 1, 0, cursorX, cursorY};
   std::memcpy(buffer, &header, sizeof header);
@@ -56,11 +57,14 @@ bool BeginHandOff(HandOffWriter& writer, uint8_t* buffer, size_t capacity, int32
 }
 
 bool AddHandOffPath(HandOffWriter& writer, const char* path) {
-  if (writer.block == nullptr || path == nullptr) return false;
-  size_t length = strnlen(path, kHandOffMaxPath + 1);
-  if (length == 0 || length > kHandOffMaxPath) return false;
-  // Room for this path, its NUL and the final empty string.
-  if (writer.capacity - writer.used < length + 2) return false;
+  if (writer.block == nullptr) return false;
+  size_t length = path != nullptr ? strnlen(path, kHandOffMaxPath + 1) : 0;
+  // Room for this path, its NUL, the final empty string and the trailer.
+  if (length == 0 || length > kHandOffMaxPath ||
+      writer.capacity - writer.used < length + 2 + kHandOffTrailerSize) {
+    PassOverHandOffItems(writer, 1);
+    return false;
+  }
   std::memcpy(writer.block + writer.used, path, length);
   writer.block[writer.used + length] = 0;
   writer.used += length + 1;
@@ -68,10 +72,22 @@ bool AddHandOffPath(HandOffWriter& writer, const char* path) {
   return true;
 }
 
+void PassOverHandOffItems(HandOffWriter& writer, size_t count) {
+  writer.passedOver = count > SIZE_MAX - writer.passedOver ? SIZE_MAX : writer.passedOver + count;
+}
+
 size_t FinishHandOff(const HandOffWriter& writer) {
-  if (writer.block == nullptr || writer.paths == 0) return 0;
-  writer.block[writer.used] = 0;
-  return writer.used + 1;
+  if (writer.block == nullptr || (writer.paths == 0 && writer.passedOver == 0)) return 0;
+  size_t size = writer.used;
+  writer.block[size++] = 0;
+  if (writer.passedOver == 0) return size;
+  // Room was kept for it by BeginHandOff and AddHandOffPath.
+  const uint32_t count = writer.passedOver < kHandOffMaxPassedOver
+                             ? static_cast<uint32_t>(writer.passedOver)
+                             : kHandOffMaxPassedOver;
+  std::memcpy(writer.block + size, kHandOffTrailerMark, sizeof kHandOffTrailerMark);
+  for (int i = 0; i < 4; ++i) writer.block[size + 4 + i] = static_cast<uint8_t>(count >> (8 * i));
+  return size + kHandOffTrailerSize;
 }
 
 bool ReadHandOffHeader(const void* view, size_t viewSize, HandOffHeader& header) {
@@ -81,42 +97,69 @@ bool ReadHandOffHeader(const void* view, size_t viewSize, HandOffHeader& header)
 }
 
 size_t ReadHandOffPaths(const void* view, size_t viewSize, HandOffWideToAnsi convert,
-                        HandOffPathSink sink, void* context) {
+                        HandOffPathSink sink, void* context, size_t* passedOver) {
+  if (passedOver != nullptr) *passedOver = 0;
   HandOffHeader header;
   if (!ReadHandOffHeader(view, viewSize, header) || sink == nullptr) return 0;
   const auto* bytes = static_cast<const uint8_t*>(view);
-  size_t at = kHandOffHeaderSize;
+  size_t listed = 0;
   size_t delivered = 0;
   char path[kMaxAnsiPath + 1];
 
   if (header.wide == 0) {
-    ForEachListedString(bytes, viewSize, at, false, [&](size_t offset, size_t length) {
-      if (length > kMaxAnsiPath) return;
-      std::memcpy(path, bytes + offset, length);
-      path[length] = '\0';
-      if (IsFullPath(path)) {
-        sink(path, context);
-        ++delivered;
-      }
-    });
-    return delivered;
+    ForEachListedString(bytes, viewSize, kHandOffHeaderSize, false,
+                        [&](size_t offset, size_t length) {
+                          ++listed;
+                          if (length > kMaxAnsiPath) return;
+                          std::memcpy(path, bytes + offset, length);
+                          path[length] = '\0';
+                          if (IsFullPath(path)) {
+                            sink(path, context);
+                            ++delivered;
+                          }
+                        });
+  } else {
+    // UTF-16: a path of more than 260 code units cannot become a path of at
+    // most 260 bytes, so longer ones are skipped without converting them.
+    ForEachListedString(
+        bytes, viewSize, kHandOffHeaderSize, true, [&](size_t offset, size_t length) {
+          ++listed;
+          if (length > kMaxAnsiPath || convert == nullptr) return;
+          char16_t units[kMaxAnsiPath];
+          for (size_t i = 0; i < length; ++i)
+            units[i] =
+                static_cast<char16_t>(bytes[offset + 2 * i] | (bytes[offset + 2 * i + 1] << 8));
+          if (!convert(units, length, path, sizeof path)) return;
+          path[kMaxAnsiPath] = '\0';
+          if (path[0] != '\0' && strlen(path) <= kMaxAnsiPath && IsFullPath(path)) {
+            sink(path, context);
+            ++delivered;
+          }
+        });
   }
-
-  // UTF-16: a path of more than 260 code units cannot become a path of at
-  // most 260 bytes, so longer ones are skipped without converting them.
-  ForEachListedString(bytes, viewSize, at, true, [&](size_t offset, size_t length) {
-    if (length > kMaxAnsiPath || convert == nullptr) return;
-    char16_t units[kMaxAnsiPath];
-    for (size_t i = 0; i < length; ++i)
-      units[i] = static_cast<char16_t>(bytes[offset + 2 * i] | (bytes[offset + 2 * i + 1] << 8));
-    if (!convert(units, length, path, sizeof path)) return;
-    path[kMaxAnsiPath] = '\0';
-    if (path[0] != '\0' && strlen(path) <= kMaxAnsiPath && IsFullPath(path)) {
-      sink(path, context);
-      ++delivered;
-    }
-  });
+  if (passedOver != nullptr) *passedOver = listed - delivered;
   return delivered;
+}
+
+uint32_t ReadHandOffPassedOver(const void* view, size_t viewSize) {
+  HandOffHeader header;
+  if (!ReadHandOffHeader(view, viewSize, header)) return 0;
+  const auto* bytes = static_cast<const uint8_t*>(view);
+  const size_t unit = header.wide == 0 ? 1 : 2;
+  size_t end = kHandOffHeaderSize;
+  ForEachListedString(bytes, viewSize, kHandOffHeaderSize, unit == 2,
+                      [&](size_t offset, size_t length) { end = offset + (length + 1) * unit; });
+  // The walk stopped at end: at the final empty string, at a path that the
+  // view cuts off, or at the end of the view.
+  if (viewSize - end < unit || bytes[end] != 0 || (unit == 2 && bytes[end + 1] != 0)) return 0;
+  const size_t trailer = end + unit;
+  if (viewSize - trailer < kHandOffTrailerSize ||
+      std::memcmp(bytes + trailer, kHandOffTrailerMark, sizeof kHandOffTrailerMark) != 0) {
+    return 0;
+  }
+  uint32_t count = 0;
+  for (int i = 3; i >= 0; --i) count = count << 8 | bytes[trailer + 4 + i];
+  return count < kHandOffMaxPassedOver ? count : kHandOffMaxPassedOver;
 }
 
 const char* FindHandOffName(const char* text, char* name, size_t nameSize) {

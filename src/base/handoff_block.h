@@ -8,6 +8,12 @@
 //   4  i32 cursorX   where the selection was taken (not used by the reader)
 //   8  i32 cursorY
 //  12  paths         each followed by one NUL character, then one more NUL
+// When the writer had to pass over selected items, an 8-byte trailer follows
+// the final empty string:
+//   +0  4 bytes "KXPO"  the trailer's mark
+//   +4  u32 passedOver  how many selected items the list does not hold
+// Readers that know no trailer stop at the empty string and never see it; a
+// block without one ends in the mapping's zero bytes, which carry no mark.
 // Both sides here are plain logic: the writer fills a buffer that the
 // extension copies into the mapping, the reader walks a mapped view that it
 // knows only by its size and never trusts.
@@ -23,6 +29,13 @@ constexpr size_t kHandOffMaxPath = 259;
 // any path.
 constexpr size_t kHandOffNameSize = 261;
 
+constexpr uint8_t kHandOffTrailerMark[4] = {'K', 'X', 'P', 'O'};
+constexpr size_t kHandOffTrailerSize = 8;
+// No writer can have passed over more items than the largest selection a
+// 32-bit extension can set aside room for; a trailer that says more is
+// read as this many.
+constexpr uint32_t kHandOffMaxPassedOver = (UINT32_MAX - 24) / 261;
+
 #pragma pack(push, 1)
 struct HandOffHeader {
   uint16_t kind;
@@ -36,8 +49,8 @@ static_assert(sizeof(HandOffHeader) == kHandOffHeaderSize, "the header is 12 byt
 
 // ---- Writer (the extension) ----
 
-// Bytes to allocate for a block of count paths: count * 261 + 16, the room
-// the extension sets aside. 0 when that does not fit in a size_t.
+// Bytes to allocate for a block of count paths: count * 261 + 16, and room
+// for the trailer. 0 when that does not fit in a size_t.
 size_t HandOffCapacity(size_t count);
 
 struct HandOffWriter {
@@ -45,19 +58,25 @@ struct HandOffWriter {
   size_t capacity = 0;
   size_t used = 0;    // header and the paths written so far
   size_t paths = 0;
+  size_t passedOver = 0;  // selected items the list will not hold
 };
 
 // Starts a block in buffer (capacity bytes, zero-filled here): kind 2,
 // pending 1, 8-bit paths, the cursor position. False when the buffer cannot
-// hold the header and the final empty string.
+// hold the header, the final empty string and the trailer.
 bool BeginHandOff(HandOffWriter& writer, uint8_t* buffer, size_t capacity, int32_t cursorX,
                   int32_t cursorY);
 // Appends one path. A path is never cut: one that is empty or longer than
 // kHandOffMaxPath bytes is passed over (a shortened path could name another
-// item), as is one that no longer fits the buffer. True when it was written.
+// item), as is one that no longer fits the buffer; each passed-over path is
+// counted for the trailer. True when it was written.
 bool AddHandOffPath(HandOffWriter& writer, const char* path);
-// Writes the final empty string and answers the block's size, the bytes to
-// send; 0 when no path was written (there is nothing to hand off).
+// Counts selected items that never reached AddHandOffPath.
+void PassOverHandOffItems(HandOffWriter& writer, size_t count);
+// Writes the final empty string, and the trailer when items were passed
+// over, and answers the block's size, the bytes to send. A block that holds
+// no path but tells of passed-over items is still sent, so that the program
+// can say so; 0 when there is neither (nothing to hand off).
 size_t FinishHandOff(const HandOffWriter& writer);
 
 // ---- Reader (the main program) ----
@@ -79,10 +98,15 @@ using HandOffPathSink = void (*)(const char* path, void* context);
 // its NUL is not a path. Paths longer than 260 bytes, paths that are not
 // fully qualified (drive letter, colon, backslash; or two backslashes and a
 // server) or hold a "." or ".." component, and wide paths that cannot be
-// converted are passed over. Answers
-// how many paths were handed to sink.
+// converted are passed over, and counted in *passedOver when it is given.
+// Answers how many paths were handed to sink.
 size_t ReadHandOffPaths(const void* view, size_t viewSize, HandOffWideToAnsi convert,
-                        HandOffPathSink sink, void* context);
+                        HandOffPathSink sink, void* context, size_t* passedOver = nullptr);
+
+// The writer's count of passed-over items from the trailer behind the list's
+// final empty string, at most kHandOffMaxPassedOver. 0 when the list does not
+// end within the view, or no complete trailer with its mark follows it.
+uint32_t ReadHandOffPassedOver(const void* view, size_t viewSize);
 
 // ---- Command line ----
 

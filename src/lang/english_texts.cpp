@@ -45,6 +45,9 @@ constexpr EnglishText kEnglishTexts[] = {
     {"Global", "ReasonNotALink",
      "The system keeps this item's data in a special form (deduplicated, compressed or held in "
      "the cloud). It cannot be overwritten in place."},
+    {"Global", "ErrNotHandedOver",
+     "%1 of the selected items cannot be destroyed: their names cannot be handed to %Name%. They "
+     "are left as they are."},
     {"Global", "ErrPassNotSame", "The passwords you entered do not match."},
     {"Global", "ErrPassEmpty", "No password specified."},
     {"Menu", "Tasks", "Tasks"},

@@ -175,7 +175,12 @@ STDMETHODIMP CKXMenuExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) 
   GetCursorPos(&cursor);
   HandOffWriter writer;
   BeginHandOff(writer, block, capacity, cursor.x, cursor.y);
-  ReadDropPaths(drop, dropSize, &SelectedPathToAnsi, &AddToBlock, &writer);
+  // Every selected item is either in the list or counted in the trailer, so
+  // that the program can tell the user which part of the selection stays.
+  // A selection of which nothing can be handed over still gets its menu item
+  // and its block: the program then says so instead of nothing happening.
+  const size_t handedOn = ReadDropPaths(drop, dropSize, &SelectedPathToAnsi, &AddToBlock, &writer);
+  PassOverHandOffItems(writer, handedOn < count ? count - handedOn : 0);
   const size_t size = FinishHandOff(writer);
   if (size == 0) {
     delete[] block;

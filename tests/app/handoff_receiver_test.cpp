@@ -153,6 +153,45 @@ TEST_F(HandOffReceiver, AOnePageBlockIsReadToItsLastByteAndNoFurther) {
   EXPECT_EQ(CountItems(job), static_cast<uint64_t>(count - 1));
 }
 
+TEST_F(HandOffReceiver, CountsEverySelectedItemThatWillNotBeDestroyed) {
+  // Passed over by the extension (in the trailer) and by the reader (not a
+  // full path); a repeated path is covered, not lost, and not counted.
+  std::vector<uint8_t> buffer(HandOffCapacity(4));
+  HandOffWriter writer;
+  BeginHandOff(writer, buffer.data(), buffer.size(), 0, 0);
+  for (const char* path : {"C:\\kx-counted.txt", "relative\\x", "C:\\kx-counted.txt"})
+    AddHandOffPath(writer, path);
+  PassOverHandOffItems(writer, 2);
+  buffer.resize(FinishHandOff(writer));
+  Mapping mapping(FreshName("n"), buffer);
+  ASSERT_TRUE(mapping.Ok());
+  uint64_t passedOver = 99;
+  ASSERT_TRUE(ReceiveHandOff(("KXer.exe -TME" + mapping.Name()).c_str(), job, &passedOver));
+  EXPECT_EQ(Paths(job), (std::vector<std::string>{"C:\\kx-counted.txt"}));
+  EXPECT_EQ(passedOver, 3u);
+
+  // Nothing of the selection could be handed over: still a hand-off run,
+  // with nothing to delete and the whole count.
+  std::vector<uint8_t> empty(HandOffCapacity(1));
+  BeginHandOff(writer, empty.data(), empty.size(), 0, 0);
+  PassOverHandOffItems(writer, 5);
+  empty.resize(FinishHandOff(writer));
+  Mapping none(FreshName("e"), empty);
+  ASSERT_TRUE(none.Ok());
+  ASSERT_TRUE(ReceiveHandOff(("KXer.exe -TME" + none.Name()).c_str(), job, &passedOver));
+  EXPECT_EQ(CountItems(job), 0u);
+  EXPECT_EQ(passedOver, 5u);
+  EXPECT_EQ(none.Bytes()[2], 0) << "the writer is told as for any block";
+
+  // A block without a trailer, as older extensions write it.
+  Mapping old(FreshName("o"), Block({"C:\\kx-old.txt"}));
+  ASSERT_TRUE(old.Ok());
+  ASSERT_TRUE(ReceiveHandOff(("KXer.exe -TME" + old.Name()).c_str(), job, &passedOver));
+  EXPECT_EQ(passedOver, 0u);
+  EXPECT_FALSE(ReceiveHandOff("KXer.exe -TMEKXFMnone-such", job, &passedOver));
+  EXPECT_EQ(passedOver, 0u);
+}
+
 TEST_F(HandOffReceiver, TheSwitchIsFoundInAnyCaseAndTheNameEndsAtABlank) {
   Mapping mapping(FreshName("MiXeD"), Block({"C:\\x.txt"}));
   ASSERT_TRUE(mapping.Ok());

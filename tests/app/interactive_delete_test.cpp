@@ -1,7 +1,7 @@
 // A newcomer's road through the real program: Delete one or more files,
 // choose a file, confirm, and the file is destroyed. Closing the main window
 // while the job runs (here: stopped at an error prompt) lets the job finish
-// before the process ends.
+// before the process ends, and meanwhile a new start is a program of its own.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -39,59 +39,119 @@ std::string MakeFile(const std::string& folder, const char* name, size_t size) {
   return path;
 }
 
-TEST(InteractiveRun, ChosenFileIsDestroyedAndClosingWaitsForTheJob) {
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  const std::string folder = std::string(temp) + "kx-interactive-" + std::to_string(GetTickCount());
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-  const std::string victim = MakeFile(folder, "victim.bin", 1u << 20);
-  const std::string sentinel = MakeFile(folder, "sentinel.txt", 100);
-
+// The program after the user chose a file from the main window and
+// confirmed: the file is held open without sharing, so that the job stops at
+// its error prompt and keeps running until the test lets it go on.
+struct JobAtItsPrompt {
+  std::string folder;
+  std::string victim;
+  std::string sentinel;
   PROCESS_INFORMATION program = {};
-  ASSERT_TRUE(StartProcess("\"" + DistPath("KXer.exe") + "\"", program));
-  HWND main = WaitForWindow(program.dwProcessId, "Karvex", 20000);
-  ASSERT_NE(main, nullptr);
+  HWND main = nullptr;
+  HWND prompt = nullptr;
+  HANDLE held = INVALID_HANDLE_VALUE;
 
-  PostMessageA(main, WM_COMMAND, kDeleteFilesCommand, 0);
-  HWND chooser = WaitForWindow(program.dwProcessId,
-                               "Choose one or more files to delete them with Karvex", 10000);
-  ASSERT_NE(chooser, nullptr);
-  HWND name = FileNameBox(chooser);
-  ASSERT_NE(name, nullptr);
-  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(victim.c_str()));
-  PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+  ~JobAtItsPrompt() {
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    if (program.hProcess) {
+      if (WaitForSingleObject(program.hProcess, 0) != WAIT_OBJECT_0)
+        TerminateProcess(program.hProcess, 1);
+      CloseHandle(program.hProcess);
+      CloseHandle(program.hThread);
+    }
+    DeleteFileA(victim.c_str());
+    DeleteFileA(sentinel.c_str());
+    RemoveDirectoryA(folder.c_str());
+  }
 
-  // Held open without sharing, the file stops the job at its error prompt.
-  HANDLE held = CreateFileA(victim.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  void Start() {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    folder = std::string(temp) + "kx-interactive-" + std::to_string(GetTickCount());
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    victim = MakeFile(folder, "victim.bin", 1u << 20);
+    sentinel = MakeFile(folder, "sentinel.txt", 100);
 
-  HWND confirm = WaitForWindow(program.dwProcessId, "Confirm Delete - Karvex", 10000);
-  ASSERT_NE(confirm, nullptr);
-  EXPECT_TRUE(Exists(victim)) << "nothing is touched before the user agrees";
-  PostMessageA(confirm, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(StartProcess("\"" + DistPath("KXer.exe") + "\"", program));
+    main = WaitForWindow(program.dwProcessId, "Karvex", 20000);
+    ASSERT_NE(main, nullptr);
 
-  HWND prompt = WaitForWindow(program.dwProcessId, "Error - Karvex", 20000);
-  ASSERT_NE(prompt, nullptr);
-  PostMessageA(main, RegisterWindowMessageA("WM_KX_CLOSE"), 0, 0);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(main); }, 10000));
-  EXPECT_EQ(WaitForSingleObject(program.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT))
-      << "the process waits for the running job";
-  EXPECT_TRUE(Exists(victim));
+    PostMessageA(main, WM_COMMAND, kDeleteFilesCommand, 0);
+    HWND chooser = WaitForWindow(program.dwProcessId,
+                                 "Choose one or more files to delete them with Karvex", 10000);
+    ASSERT_NE(chooser, nullptr);
+    HWND name = FileNameBox(chooser);
+    ASSERT_NE(name, nullptr);
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(victim.c_str()));
+    PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
 
-  CloseHandle(held);
-  PostMessageA(prompt, WM_COMMAND, kTryAgainButton, 0);
-  EXPECT_EQ(WaitForSingleObject(program.hProcess, 60000), WAIT_OBJECT_0)
-      << "the process ends once the job has ended";
-  EXPECT_FALSE(Exists(victim));
-  EXPECT_TRUE(Exists(sentinel));
+    held = CreateFileA(victim.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
-  if (WaitForSingleObject(program.hProcess, 0) != WAIT_OBJECT_0)
-    TerminateProcess(program.hProcess, 1);
-  CloseHandle(program.hProcess);
-  CloseHandle(program.hThread);
-  DeleteFileA(sentinel.c_str());
-  RemoveDirectoryA(folder.c_str());
+    HWND confirm = WaitForWindow(program.dwProcessId, "Confirm Delete - Karvex", 10000);
+    ASSERT_NE(confirm, nullptr);
+    EXPECT_TRUE(Exists(victim)) << "nothing is touched before the user agrees";
+    PostMessageA(confirm, WM_COMMAND, IDOK, 0);
+
+    prompt = WaitForWindow(program.dwProcessId, "Error - Karvex", 20000);
+    ASSERT_NE(prompt, nullptr);
+  }
+
+  // Closes the main window; the process stays for its job.
+  void CloseMainWindow() {
+    PostMessageA(main, RegisterWindowMessageA("WM_KX_CLOSE"), 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(main); }, 10000));
+    EXPECT_EQ(WaitForSingleObject(program.hProcess, 1500), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the process waits for the running job";
+  }
+
+  // Lets the job go on: the file is destroyed and the process ends.
+  void Finish() {
+    CloseHandle(held);
+    held = INVALID_HANDLE_VALUE;
+    PostMessageA(prompt, WM_COMMAND, kTryAgainButton, 0);
+    EXPECT_EQ(WaitForSingleObject(program.hProcess, 60000), WAIT_OBJECT_0)
+        << "the process ends once the job has ended";
+    EXPECT_FALSE(Exists(victim));
+    EXPECT_TRUE(Exists(sentinel));
+  }
+};
+
+TEST(InteractiveRun, ChosenFileIsDestroyedAndClosingWaitsForTheJob) {
+  JobAtItsPrompt run;
+  ASSERT_NO_FATAL_FAILURE(run.Start());
+  ASSERT_NO_FATAL_FAILURE(run.CloseMainWindow());
+  EXPECT_TRUE(Exists(run.victim));
+  run.Finish();
+}
+
+// The first program no longer has a window to bring forward while it only
+// finishes its job: a new start must not be sent to it and end unseen.
+TEST(InteractiveRun, AStartWhileTheLastWindowIsClosedButItsJobRunsOpensItsOwnWindow) {
+  JobAtItsPrompt first;
+  ASSERT_NO_FATAL_FAILURE(first.Start());
+  ASSERT_NO_FATAL_FAILURE(first.CloseMainWindow());
+
+  PROCESS_INFORMATION second = {};
+  ASSERT_TRUE(StartProcess("\"" + DistPath("KXer.exe") + "\"", second));
+  HWND window = WaitForWindow(second.dwProcessId, "Karvex", 20000);
+  EXPECT_NE(window, nullptr) << "the second start shows its main window";
+  EXPECT_EQ(WaitForSingleObject(second.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_TRUE(IsWindow(first.prompt)) << "the first job is still at its prompt";
+
+  // A third start finds the second one's window, as with any running window.
+  EXPECT_TRUE(kxtest::RunToEnd("\"" + DistPath("KXer.exe") + "\"", 20000))
+      << "the third start ends after bringing the second forward";
+
+  if (window) PostMessageA(window, RegisterWindowMessageA("WM_KX_CLOSE"), 0, 0);
+  EXPECT_EQ(WaitForSingleObject(second.hProcess, 20000), WAIT_OBJECT_0);
+  if (WaitForSingleObject(second.hProcess, 0) != WAIT_OBJECT_0)
+    TerminateProcess(second.hProcess, 1);
+  CloseHandle(second.hProcess);
+  CloseHandle(second.hThread);
+
+  first.Finish();
 }
 
 }  // namespace

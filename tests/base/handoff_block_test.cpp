@@ -81,21 +81,100 @@ TEST(HandOffWriter, APathTooLongToCarryIsPassedOverNeverCut) {
   EXPECT_TRUE(AddHandOffPath(writer, limit.c_str()));
   EXPECT_FALSE(AddHandOffPath(writer, (limit + "r").c_str()));
   size_t size = FinishHandOff(writer);
-  EXPECT_EQ(size, 12u + 260u + 1u);
+  // The three refused paths are told of behind the list.
+  EXPECT_EQ(size, 12u + 260u + 1u + kHandOffTrailerSize);
   EXPECT_EQ(Read(buffer.data(), size), (std::vector<std::string>{limit}));
+  EXPECT_EQ(ReadHandOffPassedOver(buffer.data(), size), 3u);
 }
 
-TEST(HandOffWriter, NeverWritesPastItsBufferAndSendsNothingWithoutAPath) {
-  std::vector<uint8_t> buffer(12 + 7 + 1 + 4, 0xCC);
+TEST(HandOffWriter, NeverWritesPastItsBufferAndSendsNothingWithoutAnItem) {
+  const size_t room = 12 + 7 + 1 + kHandOffTrailerSize;
+  std::vector<uint8_t> buffer(room + 4, 0xCC);
   HandOffWriter writer;
-  ASSERT_TRUE(BeginHandOff(writer, buffer.data(), 12 + 7 + 1, 0, 0));
+  ASSERT_TRUE(BeginHandOff(writer, buffer.data(), room, 0, 0));
   EXPECT_EQ(FinishHandOff(writer), 0u);
-  EXPECT_FALSE(AddHandOffPath(writer, "C:\\abcd"));  // 7 + NUL + final NUL > room
   EXPECT_TRUE(AddHandOffPath(writer, "C:\\abc"));
-  EXPECT_EQ(FinishHandOff(writer), 12u + 6u + 1u + 1u);
-  for (size_t i = 20; i < buffer.size(); ++i) EXPECT_EQ(buffer[i], 0xCC) << i;
-  EXPECT_FALSE(BeginHandOff(writer, buffer.data(), 12, 0, 0));
+  EXPECT_EQ(FinishHandOff(writer), 12u + 6u + 1u + 1u) << "no trailer while nothing is passed over";
+  // 7 + NUL would leave no room for the final empty string and the trailer.
+  ASSERT_TRUE(BeginHandOff(writer, buffer.data(), room, 0, 0));
+  EXPECT_FALSE(AddHandOffPath(writer, "C:\\abcd"));
+  EXPECT_TRUE(AddHandOffPath(writer, "C:\\abc"));
+  EXPECT_EQ(FinishHandOff(writer), room);
+  for (size_t i = room; i < buffer.size(); ++i) EXPECT_EQ(buffer[i], 0xCC) << i;
+  EXPECT_EQ(ReadHandOffPassedOver(buffer.data(), room), 1u);
+  EXPECT_FALSE(BeginHandOff(writer, buffer.data(), 12 + 1 + kHandOffTrailerSize - 1, 0, 0));
   EXPECT_EQ(HandOffCapacity(SIZE_MAX / 2), 0u);
+}
+
+TEST(HandOffTrailer, FollowsTheListSoThatReadersWithoutItSeeTheSameBlock) {
+  std::vector<uint8_t> plain(HandOffCapacity(3));
+  std::vector<uint8_t> told(HandOffCapacity(3));
+  HandOffWriter a;
+  HandOffWriter b;
+  ASSERT_TRUE(BeginHandOff(a, plain.data(), plain.size(), 5, 6));
+  ASSERT_TRUE(BeginHandOff(b, told.data(), told.size(), 5, 6));
+  for (HandOffWriter* writer : {&a, &b}) {
+    AddHandOffPath(*writer, "C:\\a.txt");
+    AddHandOffPath(*writer, "C:\\dir");
+  }
+  PassOverHandOffItems(b, 2);
+  EXPECT_FALSE(AddHandOffPath(b, nullptr));
+  const size_t plainSize = FinishHandOff(a);
+  const size_t toldSize = FinishHandOff(b);
+  ASSERT_EQ(plainSize, 29u);
+  ASSERT_EQ(toldSize, 29u + 8u);
+  EXPECT_EQ(std::memcmp(plain.data(), told.data(), plainSize), 0);
+  const uint8_t trailer[] = {'K', 'X', 'P', 'O', 3, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(told.data() + 29, trailer, 8), 0);
+  EXPECT_EQ(Read(told.data(), toldSize), Read(plain.data(), plainSize));
+  EXPECT_EQ(ReadHandOffPassedOver(told.data(), toldSize), 3u);
+  // A block from a writer without trailers, in a mapping's zero bytes.
+  EXPECT_EQ(ReadHandOffPassedOver(plain.data(), plain.size()), 0u);
+
+  // Nothing could be put into the list: the block still goes, empty.
+  std::vector<uint8_t> none(HandOffCapacity(1));
+  HandOffWriter c;
+  ASSERT_TRUE(BeginHandOff(c, none.data(), none.size(), 0, 0));
+  EXPECT_FALSE(AddHandOffPath(c, ("C:\\" + std::string(300, 'x')).c_str()));
+  const size_t noneSize = FinishHandOff(c);
+  ASSERT_EQ(noneSize, 12u + 1u + 8u);
+  EXPECT_TRUE(Read(none.data(), noneSize).empty());
+  EXPECT_EQ(ReadHandOffPassedOver(none.data(), noneSize), 1u);
+}
+
+TEST(HandOffTrailer, IsTakenOnlyWholeWithItsMarkRightBehindTheList) {
+  std::vector<uint8_t> block = Header(2, 0);
+  const char list[] = "C:\\one\0";  // the array's NUL is the final empty string
+  block.insert(block.end(), list, list + sizeof list);
+  const size_t listEnd = block.size();
+  block.insert(block.end(), {'K', 'X', 'P', 'O', 0x10, 0x27, 0, 0});  // 10000
+  EXPECT_EQ(ReadHandOffPassedOver(block.data(), block.size()), 10000u);
+  // Cut by the view anywhere in the trailer: not a trailer.
+  for (size_t size = listEnd; size < block.size(); ++size)
+    EXPECT_EQ(ReadHandOffPassedOver(block.data(), size), 0u) << size;
+  // A list that the view ends without its empty string has nothing behind it.
+  EXPECT_EQ(ReadHandOffPassedOver(block.data(), listEnd - 1), 0u);
+  EXPECT_EQ(ReadHandOffPassedOver(block.data(), 11), 0u);
+
+  // Counts no writer can have made are held to the largest one it can.
+  std::vector<uint8_t> bogus = block;
+  for (size_t i = listEnd + 4; i < bogus.size(); ++i) bogus[i] = 0xFF;
+  EXPECT_EQ(ReadHandOffPassedOver(bogus.data(), bogus.size()), kHandOffMaxPassedOver);
+  // The mark must stand right behind the empty string.
+  std::vector<uint8_t> shifted = block;
+  shifted.insert(shifted.begin() + static_cast<std::ptrdiff_t>(listEnd), 0);
+  EXPECT_EQ(ReadHandOffPassedOver(shifted.data(), shifted.size()), 0u);
+  std::vector<uint8_t> wrongMark = block;
+  wrongMark[listEnd + 3] = 'X';
+  EXPECT_EQ(ReadHandOffPassedOver(wrongMark.data(), wrongMark.size()), 0u);
+
+  // Behind a list of wide paths, whose empty string is two bytes.
+  std::vector<uint8_t> wide = Header(2, 1);
+  AppendWide(wide, u"C:\\w");
+  wide.insert(wide.end(), {0, 0, 'K', 'X', 'P', 'O', 2, 0, 0, 0});
+  EXPECT_EQ(ReadHandOffPassedOver(wide.data(), wide.size()), 2u);
+  wide.erase(wide.end() - 10);  // the mark one byte early, as behind an 8-bit list
+  EXPECT_EQ(ReadHandOffPassedOver(wide.data(), wide.size()), 0u);
 }
 
 TEST(HandOffReader, StopsAtTheEndOfTheViewWhateverTheBlockSays) {
@@ -126,6 +205,10 @@ TEST(HandOffReader, PassesOverPathsThatAreTooLongOrNotPlainFullPaths) {
   block.push_back(0);
   EXPECT_EQ(Read(block.data(), block.size()),
             (std::vector<std::string>{"\\\\server\\share\\f", "e:\\ok..\\.x"}));
+  size_t passedOver = 99;
+  ReadHandOffPaths(
+      block.data(), block.size(), nullptr, [](const char*, void*) {}, nullptr, &passedOver);
+  EXPECT_EQ(passedOver, 6u);
 }
 
 TEST(HandOffReader, WidePathsAreConvertedAndUnconvertibleOnesPassedOver) {

@@ -51,6 +51,9 @@ const Expected kExpected[] = {
     {"Global", "ReasonNotALink",
      "The system keeps this item's data in a special form (deduplicated, compressed or held in "
      "the cloud). It cannot be overwritten in place."},
+    {"Global", "ErrNotHandedOver",
+     "%1 of the selected items cannot be destroyed: their names cannot be handed to Karvex. They "
+     "are left as they are."},
     {"Global", "ErrPassNotSame", "The passwords you entered do not match."},
     {"Global", "ErrPassEmpty", "No password specified."},
     {"Menu", "Tasks", "Tasks"},

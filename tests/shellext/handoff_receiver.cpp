@@ -4,6 +4,7 @@
 //   mapping=<name>  exe=<its own path>  kind=  wide=  pending=
 //   block=<hex of the block up to and including its final empty string>
 //   path=<each path, as the reader walks them>
+//   passedover=<the count of the block's trailer, 0 without one>
 // KX_RECEIVER_DELAY_MS delays clearing the pending byte; KX_RECEIVER_KEEP=1
 // never clears it.
 #include <windows.h>
@@ -65,6 +66,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   report += "block=" + hex + "\n";
   ReadHandOffPaths(view, viewSize, nullptr, &Collect, &report);
+  report += "passedover=" + std::to_string(ReadHandOffPassedOver(view, viewSize)) + "\n";
 
   // Written under another name first, so that the test never reads half.
   const std::string partial = out + ".part";

@@ -430,11 +430,28 @@ TEST_F(Extension, PathsThatCannotArriveUnchangedAreLeftOut) {
                 "C:\\\xE4\xB8\xAD\xE6\x96\x87.txt", "C:\\" + std::string(256, 'y')};
   }
   EXPECT_EQ(Lines(report, "path"), expected);
+  // What was left out is counted for the program, which tells the user.
+  EXPECT_EQ(One(report, "passedover"), std::to_string(5 - expected.size()));
 
-  // Nothing left to hand off: no menu.
-  EXPECT_EQ(init->Initialize(nullptr, Selection<std::wstring>({tooLong}).Get(), nullptr), E_FAIL);
-  EXPECT_EQ(init->Initialize(nullptr, Selection<std::string>({"C:\\*.txt"}).Get(), nullptr),
-            E_FAIL);
+  // Nothing of the selection can be handed over: the item is still offered,
+  // and the program learns how many items the user chose in vain.
+  DeleteFileA(report_.c_str());
+  ASSERT_EQ(
+      init->Initialize(nullptr,
+                       Selection<std::string>({"C:\\*.txt", "C:\\" + std::string(300, 'z')}).Get(),
+                       nullptr),
+      S_OK);
+  HMENU popup = CreatePopupMenu();
+  EXPECT_EQ(menu->QueryContextMenu(popup, 0, 1, 10, CMF_NORMAL), 1);
+  DestroyMenu(popup);
+  EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+  std::string none;
+  ASSERT_TRUE(Report(none));
+  EXPECT_TRUE(Lines(none, "path").empty());
+  EXPECT_EQ(One(none, "passedover"), "2");
+  EXPECT_EQ(One(none, "kind"), "2");
+
+  // No selection at all: no menu.
   EXPECT_EQ(init->Initialize(nullptr, Selection<std::string>({}).Get(), nullptr), E_FAIL);
   EXPECT_EQ(init->Initialize(nullptr, nullptr, nullptr), E_FAIL);
 }
