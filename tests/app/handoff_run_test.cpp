@@ -110,7 +110,7 @@ TEST_F(HandOffRun, TellsHowManyItemsStayBeforeItAsksAboutTheRest) {
   EXPECT_NE(text.find("3 of the selected items cannot be destroyed"), std::string::npos) << text;
   EXPECT_TRUE(WindowsWithCaption(program_.dwProcessId, kConfirmCaption).empty())
       << "the confirmation comes after the message";
-  kxtest::SaveScreenshot(message, "handoff_run_passed_over");
+  kxtest::SaveScreenshot(message, "handoff-run-passed-over");
   PostMessageA(message, WM_COMMAND, IDOK, 0);
 
   HWND confirm = WaitForWindow(program_.dwProcessId, kConfirmCaption, 20000);
