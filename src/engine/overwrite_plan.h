@@ -7,7 +7,7 @@
 
 struct OverwritePlan {
   // Unbuffered handle (whole sectors from aligned memory); otherwise a
-  // write-through handle that is flushed, for sector sizes that do not
+  // buffered handle that is flushed, for sector sizes that do not
   // divide the chunk.
   bool unbuffered;
   uint64_t wholeChunks;  // writes of kFillBufferSize bytes from offset 0

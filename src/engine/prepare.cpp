@@ -9,6 +9,7 @@
 #include "base/path_match.h"
 #include "base/path_utils.h"
 #include "base/size_text.h"
+#include "engine/progress_math.h"
 #include "framework/handle.h"
 #include "lang/text_store.h"
 
@@ -30,7 +31,9 @@ void CancelJob(DeleteJob& job) {
   if (job.host != nullptr) job.host->Cancel(job);
 }
 
-bool Vanished(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+bool Vanished(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
 
 int64_t SizeOf(DWORD high, DWORD low) {
   return static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low);
@@ -64,13 +67,19 @@ void CountFile(DeleteJob& job, int64_t size) {
   ++job.fileCount;
 }
 
+// The totals so far, in the label the progress window shows while the walk
+// runs; worded only when the window will show it.
 bool ReportTotals(DeleteJob& job) {
+  if (job.host == nullptr) return true;
+  if (!LabelsDue(GetTickCount(), job.lastLabelUpdate, job.settings.updatePeriodMs))
+    return Report(job, nullptr, nullptr);
   char sizeText[200];
   if (FormatSize(static_cast<int64_t>(job.totalBytes), sizeText, sizeof sizeText) == nullptr) {
     sizeText[0] = '\0';
   }
   char countText[24];
-  std::snprintf(countText, sizeof countText, "%llu", static_cast<unsigned long long>(job.fileCount));
+  std::snprintf(countText, sizeof countText, "%llu",
+                static_cast<unsigned long long>(job.fileCount));
   char label[1024];
   FormatWithArgs(label, sizeof label, LangText("PrepareInfo"), sizeText, countText);
   return Report(job, nullptr, label);
@@ -188,8 +197,8 @@ bool Prepare(DeleteJob& job) {
       if (walked == Walked::Done) break;
       // A top-level item that cannot be read must not stop the others, and
       // it is left out of the job rather than destroyed blindly.
-      int answer = Vanished(error) || job.skipAllListErrors ? kAnswerSkip
-                                                           : Ask(job, item->path, error);
+      int answer =
+          Vanished(error) || job.skipAllListErrors ? kAnswerSkip : Ask(job, item->path, error);
       const AfterError next = NextStepAfter(answer, job.skipAllListErrors);
       if (next == AfterError::kTryAgain) continue;
       if (next == AfterError::kCancel) {

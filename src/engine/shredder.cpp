@@ -10,6 +10,7 @@
 #include "base/path_utils.h"
 #include "engine/fill_buffer.h"
 #include "engine/overwrite_plan.h"
+#include "engine/progress_math.h"
 #include "framework/handle.h"
 #include "lang/text_store.h"
 
@@ -18,12 +19,9 @@ static_assert(kAttrDirectory == FILE_ATTRIBUTE_DIRECTORY);
 static_assert(kAttrReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
 static_assert(kAttrInvalid == INVALID_FILE_ATTRIBUTES);
 
-// Identifies one file on one volume, so that a path that was swapped for
-// something else between two opens is noticed.
-struct FileIdentity {
-  DWORD volume = 0;
-  DWORD indexHigh = 0;
-  DWORD indexLow = 0;
+// What a handle shows of the file it reached, from two queries that read
+// no more than the file itself (the volume is not asked).
+struct HandleFacts {
   DWORD attributes = INVALID_FILE_ATTRIBUTES;
   DWORD links = 0;
   int64_t size = 0;
@@ -49,20 +47,58 @@ auto Unredirected(F call) {
   return result;
 }
 
+HandleFacts FactsOf(HANDLE file) {
+  HandleFacts facts;
+  FILE_BASIC_INFO basic;
+  FILE_STANDARD_INFO standard;
+  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+      !GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard))
+    return facts;
+  facts.attributes = basic.FileAttributes;
+  facts.links = standard.NumberOfLinks;
+  facts.size = standard.EndOfFile.QuadPart;
+  facts.known = true;
+  return facts;
+}
 
-FileIdentity IdentityOf(HANDLE file) {
-  FileIdentity id;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file, &info)) return id;
-  id.volume = info.dwVolumeSerialNumber;
-  id.indexHigh = info.nFileIndexHigh;
-  id.indexLow = info.nFileIndexLow;
-  id.attributes = info.dwFileAttributes;
-  id.links = info.nNumberOfLinks;
-  id.size = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) |
-                                 info.nFileSizeLow);
-  id.known = true;
-  return id;
+// Sets the attributes of the file behind the handle, times untouched.
+bool SetAttributesThrough(HANDLE file, DWORD attributes) {
+  FILE_BASIC_INFO basic = {};
+  basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
+}
+
+// Gives the file behind the handle another name (a full path in the same
+// folder); never replaces what already has that name.
+bool RenameThrough(HANDLE file, const std::wstring& to) {
+  const size_t bytes = sizeof(FILE_RENAME_INFO) + (to.size() + 1) * sizeof(wchar_t);
+  std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[bytes]());
+  if (!block) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return false;
+  }
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.get());
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+  std::memcpy(info->FileName, to.c_str(), (to.size() + 1) * sizeof(wchar_t));
+  return Unredirected([&] {
+           return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(bytes));
+         }) != 0;
+}
+
+// Marks the file behind the handle for removal when the handle closes.
+bool DisposeThrough(HANDLE file) {
+  FILE_DISPOSITION_INFO dispose = {TRUE};
+  return SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose) != 0;
+}
+
+// The name an item bears in its last moments: "KX", six hex digits and
+// ".tmp", in the folder of `where` (the item's full path).
+std::wstring TemporaryNameBeside(const std::wstring& where, uint32_t number) {
+  const size_t slash = where.find_last_of(L'\\');
+  wchar_t name[16];
+  std::swprintf(name, 16, L"KX%06X.tmp", number & 0xFFFFFFu);
+  return (slash == std::wstring::npos ? std::wstring() : where.substr(0, slash + 1)) + name;
 }
 
 // The code of a call that failed without saying why still names a failure.
@@ -116,8 +152,7 @@ std::wstring Widened(const char* text) {
 // the path leads to (the folder a selected item lies in may well be reached
 // through a junction).
 HANDLE OpenFolderToLook(const char* path, bool followLinks = false) {
-  const DWORD flags =
-      FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
   return Unredirected([&] {
     return CreateFileA(path, FILE_READ_ATTRIBUTES,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -128,46 +163,32 @@ HANDLE OpenFolderToLook(const char* path, bool followLinks = false) {
 constexpr DWORD kAttributesThatBlock =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-bool SameFile(const FileIdentity& a, const FileIdentity& b) {
-  return a.known && b.known && a.volume == b.volume && a.indexHigh == b.indexHigh &&
-         a.indexLow == b.indexLow;
-}
-
-bool RemoveByName(const char* path, bool folder) {
-  return Unredirected([&] { return folder ? RemoveDirectoryA(path) : DeleteFileA(path); }) != 0;
-}
-
-// Removes the link at path through a handle on the link itself; answers
-// ERROR_SUCCESS or the reason it cannot. Nothing goes by name: a system
-// that resolves links in names would rename or remove the target instead.
-DWORD DeleteLinkItself(const char* path) {
-  HANDLE opened = Unredirected([&] {
+// Opens an item itself, never what it may point to, to look at it and to
+// remove it; answers null (the reason in GetLastError) when it cannot.
+HANDLE OpenItemItself(const char* path) {
+  return Unredirected([&] {
     return CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
                        nullptr);
   });
-  if (opened == INVALID_HANDLE_VALUE || opened == nullptr) return GetLastError();
-  kx::FileHandle link(opened);
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(link.Get(), &info)) return GetLastError();
+}
+
+// Removes a link through a handle on the link itself; answers ERROR_SUCCESS
+// or the reason it cannot. Nothing goes by name: a system that resolves
+// links in names would rename or remove the target instead.
+DWORD DisposeLink(HANDLE link, DWORD attributes) {
   // The handle reached the target (the system followed the link although
   // told not to): whatever is done through it would happen out there.
-  if (!(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ERROR_NOT_SUPPORTED;
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ERROR_NOT_SUPPORTED;
   // Only a name for something else goes as a link; any other reparse point
   // holds the item's own data, which removing it would claim destroyed.
   FILE_ATTRIBUTE_TAG_INFO tag = {};
-  if (!GetFileInformationByHandleEx(link.Get(), FileAttributeTagInfo, &tag, sizeof tag))
+  if (!GetFileInformationByHandleEx(link, FileAttributeTagInfo, &tag, sizeof tag))
     return LastErrorOr(ERROR_NOT_SUPPORTED);
   if (!IsNameSurrogate(tag.ReparseTag)) return kReasonNotALink;
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-    FILE_BASIC_INFO basic = {};
-    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    SetFileInformationByHandle(link.Get(), FileBasicInfo, &basic, sizeof basic);
-  }
-  FILE_DISPOSITION_INFO dispose = {TRUE};
-  if (!SetFileInformationByHandle(link.Get(), FileDispositionInfo, &dispose, sizeof dispose))
-    return GetLastError();
+  if (attributes & FILE_ATTRIBUTE_READONLY) SetAttributesThrough(link, FILE_ATTRIBUTE_NORMAL);
+  if (!DisposeThrough(link)) return GetLastError();
   return ERROR_SUCCESS;  // gone when the handle closes
 }
 
@@ -199,8 +220,7 @@ bool Shredder::Report(const char* fileText, const char* folderText) {
 Shredder::Next Shredder::AfterFailure(const char* messageKey, const char* path, DWORD code) {
   if (job_.skipAllDeleteErrors) return Next::kGiveUp;
   // Without a host nobody can answer: that is a cancel.
-  int answer = job_.host ? job_.host->ErrorPrompt(job_, messageKey, path, code)
-                         : kAnswerCancel;
+  int answer = job_.host ? job_.host->ErrorPrompt(job_, messageKey, path, code) : kAnswerCancel;
   switch (NextStepAfter(answer, job_.skipAllDeleteErrors)) {
     case AfterError::kTryAgain:
       return Next::kRetry;
@@ -216,8 +236,8 @@ Shredder::Next Shredder::AfterFailure(const char* messageKey, const char* path, 
 
 bool Shredder::EnsureFillBuffer() {
   if (job_.fillBuffer) return true;
-  ownsFillBuffer_ = BuildFillBuffer(job_.fillBuffer, job_.settings.fillPattern,
-                                    job_.settings.fillLength);
+  ownsFillBuffer_ =
+      BuildFillBuffer(job_.fillBuffer, job_.settings.fillPattern, job_.settings.fillLength);
   return ownsFillBuffer_;
 }
 
@@ -255,7 +275,17 @@ bool Shredder::WriteAt(HANDLE file, uint64_t offset, DWORD size, const char* pat
 
 bool Shredder::RemoveLink(const char* path, bool folder) {
   for (;;) {
-    DWORD code = DeleteLinkItself(path);
+    DWORD code;
+    {
+      kx::FileHandle link(OpenItemItself(path));
+      if (!link) {
+        code = LastErrorOr(ERROR_OPEN_FAILED);
+      } else {
+        const HandleFacts facts = FactsOf(link.Get());
+        code = facts.known ? DisposeLink(link.Get(), facts.attributes)
+                           : LastErrorOr(ERROR_INVALID_FUNCTION);
+      }
+    }
     if (code == ERROR_SUCCESS) {
       if (job_.host) job_.host->ItemRemoved(job_, path);
       return true;
@@ -265,14 +295,53 @@ bool Shredder::RemoveLink(const char* path, bool folder) {
   }
 }
 
+uint32_t Shredder::NextTemporaryNumber() {
+  if (temporaryNumber_ == 0)
+    temporaryNumber_ = (GetTickCount() * 2654435761u) ^ (GetCurrentProcessId() << 8) ^ 1u;
+  // An odd step walks through every number of six hex digits before one comes back.
+  temporaryNumber_ = (temporaryNumber_ + 0x9E3779u) & 0xFFFFFFu;
+  return temporaryNumber_;
+}
+
+bool Shredder::RemoveThrough(kx::FileHandle& item, const char* path, const std::wstring& where,
+                             bool folder) {
+  // Its last name tells nothing of what it was; a name that is taken is
+  // never replaced, another one is tried.
+  bool moved = false;
+  std::wstring temporary;
+  for (int tries = 0; tries < 32 && !moved && !where.empty(); ++tries) {
+    temporary = TemporaryNameBeside(where, NextTemporaryNumber());
+    moved = RenameThrough(item.Get(), temporary);
+    const DWORD error = GetLastError();
+    if (!moved && error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
+  }
+  for (;;) {
+    if (DisposeThrough(item.Get())) {
+      item.Reset();  // gone now
+      if (job_.host) job_.host->ItemRemoved(job_, path);
+      return true;
+    }
+    // The prompt names the item as the user knows it; Try Again works on the
+    // same handle, wherever the item is now.
+    const DWORD code = LastErrorOr(ERROR_ACCESS_DENIED);
+    if (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", path, code) == Next::kGiveUp) {
+      if (moved) RenameThrough(item.Get(), where);  // back under its own name
+      return false;
+    }
+  }
+}
+
 // A file opened for its overwrite: the handle, what the handle reached, and
 // the sector size and length that the overwrite follows.
 struct Shredder::OpenFile {
   kx::FileHandle handle;
-  FileIdentity identity;
+  HandleFacts facts;
+  // The file's full path as the handle reached it (checked to lie inside the
+  // item); the name from the job when the system could not give it.
+  std::wstring where;
   uint32_t sector = 0;
   LARGE_INTEGER size = {};
-  // What the name showed before its blocking attributes were cleared; put
+  // What the file showed before its blocking attributes were cleared; put
   // back when the file stays.
   DWORD clearedAttributes = INVALID_FILE_ATTRIBUTES;
 };
@@ -343,14 +412,17 @@ void Shredder::AnchorOn(const char* path) {
   anchor_ = folder + entry.cFileName;
 }
 
-DWORD Shredder::CheckInside(HANDLE handle) {
-  if (anchor_.empty()) return anchorError_ != ERROR_SUCCESS ? anchorError_ : kReasonOutsideSelection;
-  const std::wstring final = FinalPathOf(handle);
+DWORD Shredder::CheckInside(HANDLE handle, std::wstring* where) {
+  if (anchor_.empty())
+    return anchorError_ != ERROR_SUCCESS ? anchorError_ : kReasonOutsideSelection;
+  std::wstring final = FinalPathOf(handle);
   if (final.empty()) {
     const DWORD error = LastErrorOr(ERROR_INVALID_FUNCTION);
     return error == ERROR_MORE_DATA ? CheckInsideOnVolume(handle, error) : error;
   }
-  return PathLiesInside(final.c_str(), anchor_.c_str()) ? ERROR_SUCCESS : kReasonOutsideSelection;
+  if (!PathLiesInside(final.c_str(), anchor_.c_str())) return kReasonOutsideSelection;
+  if (where) *where = std::move(final);
+  return ERROR_SUCCESS;
 }
 
 DWORD Shredder::CheckInsideOnVolume(HANDLE handle, DWORD finalPathError) {
@@ -374,11 +446,6 @@ DWORD Shredder::CheckInsideOnVolume(HANDLE handle, DWORD finalPathError) {
   return PathLiesInside(name.c_str(), onVolume) ? ERROR_SUCCESS : kReasonOutsideSelection;
 }
 
-void Shredder::PutAttributesBack(const char* path, DWORD attributes) {
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  Unredirected([&] { return SetFileAttributesA(path, attributes); });
-}
-
 int64_t Shredder::Shred(const char* path) {
   Anchor anchor(*this, path, !anchored_);
   return ShredFile(path);
@@ -396,73 +463,98 @@ int64_t Shredder::ShredFile(const char* path) {
     case Opened::kFile:
       break;
   }
-  if (!Overwrite(file, path)) {
-    PutAttributesBack(path, file.clearedAttributes);
-    return kShredGivenUp;
-  }
-  if (!CutAndRemove(path, file)) return kShredGivenUp;
-  return file.size.QuadPart;
+  if (Overwrite(file, path) && CutAndRemove(path, file)) return file.size.QuadPart;
+  if (file.clearedAttributes != INVALID_FILE_ATTRIBUTES)
+    SetAttributesThrough(file.handle.Get(), file.clearedAttributes);
+  return kShredGivenUp;
 }
 
-DWORD Shredder::Examine(OpenFile& file, bool& isLink) {
+DWORD Shredder::Examine(OpenFile& file, const char* path, bool& isLink) {
   isLink = false;
-  file.identity = IdentityOf(file.handle.Get());
-  // Without the file's identity nothing can be checked, and the cut that
-  // follows could not make sure it reaches the same file.
-  if (!file.identity.known) return LastErrorOr(ERROR_INVALID_FUNCTION);
-  ShredTarget opened = ClassifyShredTarget(file.identity.attributes);
+  file.facts = FactsOf(file.handle.Get());
+  // Without the file's facts nothing can be checked.
+  if (!file.facts.known) return LastErrorOr(ERROR_INVALID_FUNCTION);
+  ShredTarget opened = ClassifyShredTarget(file.facts.attributes);
   if (opened == ShredTarget::kFileLink || opened == ShredTarget::kFolderLink) {
     isLink = true;
     return ERROR_SUCCESS;
   }
-  if (opened == ShredTarget::kFolder) return ERROR_ACCESS_DENIED;  // what opening a folder as a file answers
+  if (opened == ShredTarget::kFolder)
+    return ERROR_ACCESS_DENIED;  // what opening a folder as a file answers
   // A link that the system shows as the file itself, or a folder on the
   // path swapped for one since the walk, leads the handle out of the item.
-  DWORD inside = CheckInside(file.handle.Get());
+  DWORD inside = CheckInside(file.handle.Get(), &file.where);
   if (inside != ERROR_SUCCESS) return inside;
   // The contents belong to every name of the file, and the others are not
   // part of the selection.
-  if (file.identity.links > 1) return kReasonOtherNames;
-  file.size.QuadPart = file.identity.size;
+  if (file.facts.links > 1) return kReasonOtherNames;
+  if (file.where.empty()) file.where = Widened(path);
+  // A read-only file cannot be removed (and a system that lets its owner
+  // write it anyway still refuses that).
+  if ((file.facts.attributes & kAttributesThatBlock) &&
+      file.clearedAttributes == INVALID_FILE_ATTRIBUTES &&
+      SetAttributesThrough(file.handle.Get(), FILE_ATTRIBUTE_NORMAL))
+    file.clearedAttributes = file.facts.attributes;
+  file.size.QuadPart = file.facts.size;
   return ERROR_SUCCESS;
 }
 
-Shredder::Opened Shredder::OpenForOverwrite(const char* path, OpenFile& file) {
-  // A link is removed as a link: opening it could reach whatever it points to.
-  DWORD attributes = Unredirected([&] { return GetFileAttributesA(path); });
-  switch (ClassifyShredTarget(attributes)) {
+Shredder::Opened Shredder::ClearBlockingAttributes(const char* path, OpenFile& file, DWORD& code) {
+  // The name tells a link from a file where a handle cannot (Wine opens
+  // what a link leads to).
+  const DWORD named = Unredirected([&] { return GetFileAttributesA(path); });
+  switch (ClassifyShredTarget(named)) {
     case ShredTarget::kFileLink:
     case ShredTarget::kFolderLink:
-      return RemoveLink(path, attributes & FILE_ATTRIBUTE_DIRECTORY) ? Opened::kLinkRemoved
-                                                                      : Opened::kGivenUp;
+      return RemoveLink(path, named & FILE_ATTRIBUTE_DIRECTORY) ? Opened::kLinkRemoved
+                                                                : Opened::kGivenUp;
     case ShredTarget::kFile:
-      // Only these keep a file from being opened for writing or removed.
-      if ((attributes & kAttributesThatBlock) &&
-          Unredirected([&] { return SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL); }))
-        file.clearedAttributes = attributes;
       break;
     case ShredTarget::kFolder:
     case ShredTarget::kUnknown:
-      break;  // the open fails and says why
+      return Opened::kFile;  // the open that failed says why
   }
+  if (!(named & kAttributesThatBlock)) return Opened::kFile;
+  // Cleared only through a handle on a file that lies inside the item: the
+  // name may lead anywhere by now.
+  kx::FileHandle look(OpenItemItself(path));
+  if (!look) return Opened::kFile;
+  const HandleFacts facts = FactsOf(look.Get());
+  if (!facts.known || ClassifyShredTarget(facts.attributes) != ShredTarget::kFile)
+    return Opened::kFile;
+  const DWORD inside = CheckInside(look.Get());
+  if (inside != ERROR_SUCCESS) {
+    code = inside;
+    return Opened::kFile;
+  }
+  if (SetAttributesThrough(look.Get(), FILE_ATTRIBUTE_NORMAL))
+    file.clearedAttributes = facts.attributes;
+  return Opened::kFile;
+}
 
+Shredder::Opened Shredder::OpenForOverwrite(const char* path, OpenFile& file) {
   file.sector = SectorSizeOf(path);
-  const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL |
-                      (UnbufferedFits(file.sector) ? FILE_FLAG_NO_BUFFERING : FILE_FLAG_WRITE_THROUGH);
+  // Buffered writes on a volume whose sectors do not fit the chunk: the
+  // flush after the overwrite brings them to the disk all the same.
+  const DWORD flags =
+      FILE_FLAG_OPEN_REPARSE_POINT | (UnbufferedFits(file.sector) ? FILE_FLAG_NO_BUFFERING : 0);
+  bool looked = false;
   for (;;) {
     DWORD code;
+    // One handle serves the whole destruction: the overwrite, the cut, the
+    // new name and the removal all reach the file that was checked.
     HANDLE opened = Unredirected([&] {
-      return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, flags,
-                         nullptr);
+      return CreateFileA(path, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, flags, nullptr);
     });
     if (opened != INVALID_HANDLE_VALUE && opened != nullptr) {
       file.handle.Reset(opened);
       // Whatever the name showed a moment ago, the handle tells what was opened.
       bool isLink = false;
-      code = Examine(file, isLink);
+      code = Examine(file, path, isLink);
       if (isLink) {
         file.handle.Reset();
-        return RemoveLink(path, file.identity.attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return RemoveLink(path, file.facts.attributes & FILE_ATTRIBUTE_DIRECTORY)
                    ? Opened::kLinkRemoved
                    : Opened::kGivenUp;
       }
@@ -471,12 +563,27 @@ Shredder::Opened Shredder::OpenForOverwrite(const char* path, OpenFile& file) {
       file.handle.Reset();
     } else {
       code = LastErrorOr(ERROR_OPEN_FAILED);
+      // Read-only files, and links to folders, refuse to be opened for
+      // writing: see what the name holds once.
+      if (code == ERROR_ACCESS_DENIED && !looked) {
+        looked = true;
+        const Opened seen = ClearBlockingAttributes(path, file, code);
+        if (seen != Opened::kFile) return seen;
+        if (file.clearedAttributes != INVALID_FILE_ATTRIBUTES) continue;
+      }
     }
     if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) {
       PutAttributesBack(path, file.clearedAttributes);
       return Opened::kGivenUp;
     }
   }
+}
+
+void Shredder::PutAttributesBack(const char* path, DWORD attributes) {
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  kx::FileHandle look(OpenItemItself(path));
+  if (look && CheckInside(look.Get()) == ERROR_SUCCESS)
+    SetAttributesThrough(look.Get(), attributes);
 }
 
 bool Shredder::Overwrite(OpenFile& file, const char* path) {
@@ -492,8 +599,8 @@ bool Shredder::Overwrite(OpenFile& file, const char* path) {
     if (!WriteAt(handle, plan.wholeChunks * kFillBufferSize, plan.tailWrite, path)) return false;
     if (plan.cutBack) {
       // Unbuffered writes cover whole sectors; the file ends where it ended.
-      SetFilePointerEx(handle, file.size, nullptr, FILE_BEGIN);
-      SetEndOfFile(handle);
+      FILE_END_OF_FILE_INFO end = {file.size};
+      SetFileInformationByHandle(handle, FileEndOfFileInfo, &end, sizeof end);
     }
     job_.doneBytes += plan.tailBytes;
     Report(nullptr, nullptr);  // the overwrite is complete: finish the file
@@ -503,94 +610,72 @@ bool Shredder::Overwrite(OpenFile& file, const char* path) {
     DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
     if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return false;
   }
-  file.handle.Reset();
   if (job_.host) job_.host->FileOverwritten(job_, path);
   return true;
 }
 
-bool Shredder::CutAndRemove(const char* path, const OpenFile& file) {
-  // Cut the length to zero through a handle that cannot follow a link, and
-  // only when the name still leads to the file just overwritten.
+bool Shredder::CutAndRemove(const char* path, OpenFile& file) {
+  // The length goes to zero through the handle that was checked and
+  // overwritten; what the name leads to now does not matter.
   for (;;) {
-    HANDLE again = Unredirected([&] {
-      return CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_NORMAL, nullptr);
-    });
-    // Not cut: the removal that follows says what keeps the file.
-    if (again == INVALID_HANDLE_VALUE || again == nullptr) break;
-    DWORD code = ERROR_SUCCESS;
-    {
-      kx::FileHandle cut(again);
-      FileIdentity now = IdentityOf(cut.Get());
-      if (!now.known) {
-        code = LastErrorOr(ERROR_INVALID_FUNCTION);
-      } else if (!SameFile(file.identity, now)) {
-        code = kReasonOutsideSelection;
-      } else if (now.links > 1) {
-        code = kReasonOtherNames;
-      } else {
-        if (ClassifyShredTarget(now.attributes) == ShredTarget::kFile) {
-          LARGE_INTEGER zero = {};
-          if (SetFilePointerEx(cut.Get(), zero, nullptr, FILE_BEGIN)) SetEndOfFile(cut.Get());
-          FlushFileBuffers(cut.Get());
-        }
-      }
-    }
-    if (code == ERROR_SUCCESS) break;
+    FILE_END_OF_FILE_INFO zero = {};
+    if (SetFileInformationByHandle(file.handle.Get(), FileEndOfFileInfo, &zero, sizeof zero)) break;
+    const DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
     if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return false;
   }
-  if (Remove(path, false)) return true;
-  PutAttributesBack(path, file.clearedAttributes);
-  return false;
+  return RemoveThrough(file.handle, path, file.where, false);
 }
 
 bool Shredder::Remove(const char* path, bool folder) {
   if (NamesDriveRoot(path)) return true;
-  DWORD attributes = Unredirected([&] { return GetFileAttributesA(path); });
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    return RemoveLink(path, folder);
-
-  char parent[kMaxPathBytes + 1];
-  lstrcpynA(parent, path, sizeof parent);
-  PathParent(parent);
-  // Only the name is wanted: the empty file the system creates goes at once.
-  char temp[MAX_PATH + 1] = "";
-  if (!Unredirected([&] { return GetTempFileNameA(parent, "KX", 0, temp) && DeleteFileA(temp); }))
-    temp[0] = '\0';
-
-  bool moved = false;
+  Anchor anchor(*this, path, !anchored_);
   for (;;) {
-    if (!moved && temp[0] != '\0')
-      moved = Unredirected([&] { return MoveFileA(path, temp); }) != 0;
-    const char* current = moved ? temp : path;
-    if (RemoveByName(current, folder)) {
-      if (job_.host) job_.host->ItemRemoved(job_, path);
-      return true;
+    DWORD code;
+    kx::FileHandle item(OpenItemItself(path));
+    if (!item) {
+      code = LastErrorOr(ERROR_OPEN_FAILED);
+    } else {
+      const HandleFacts facts = FactsOf(item.Get());
+      std::wstring where;
+      if (!facts.known) {
+        code = LastErrorOr(ERROR_INVALID_FUNCTION);
+      } else if (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        code = DisposeLink(item.Get(), facts.attributes);
+        item.Reset();
+        if (code == ERROR_SUCCESS) {
+          if (job_.host) job_.host->ItemRemoved(job_, path);
+          return true;
+        }
+      } else if ((code = CheckInside(item.Get(), &where)) == ERROR_SUCCESS) {
+        if (where.empty()) where = Widened(path);
+        // Read-only, hidden and system items refuse to go; they get their
+        // attributes back when they stay.
+        const bool cleared = (facts.attributes & kAttributesThatBlock) &&
+                             SetAttributesThrough(item.Get(), FILE_ATTRIBUTE_NORMAL);
+        if (RemoveThrough(item, path, where, folder)) return true;
+        if (cleared) SetAttributesThrough(item.Get(), facts.attributes);
+        return false;
+      }
     }
-    DWORD code = GetLastError();
-    // The prompt names the item as the user knows it; Try Again works on
-    // wherever it is now.
-    if (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", path, code) == Next::kGiveUp) {
-      if (moved) Unredirected([&] { return MoveFileA(temp, path); });  // back under its own name
+    item.Reset();
+    if (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", path, code) == Next::kGiveUp)
       return false;
-    }
   }
 }
 
-Shredder::Entered Shredder::EnterFolder(const DeleteItem& item, DWORD& attributes) {
+Shredder::Entered Shredder::EnterFolder(const DeleteItem& item) {
   for (;;) {
     DWORD code;
     kx::FileHandle folder(OpenFolderToLook(item.path));
     if (!folder) {
       code = LastErrorOr(ERROR_PATH_NOT_FOUND);
     } else {
-      FileIdentity id = IdentityOf(folder.Get());
-      attributes = id.attributes;
-      if (!id.known) {
+      const HandleFacts facts = FactsOf(folder.Get());
+      if (!facts.known) {
         code = LastErrorOr(ERROR_INVALID_FUNCTION);
-      } else if (id.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      } else if (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         return Entered::kLink;
-      } else if (!(id.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      } else if (!(facts.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         code = ERROR_DIRECTORY;
       } else {
         code = CheckInside(folder.Get());
@@ -605,27 +690,29 @@ Shredder::Entered Shredder::EnterFolder(const DeleteItem& item, DWORD& attribute
 bool Shredder::DeleteItemTree(DeleteItem& item) {
   const bool isRoot = item.parent == nullptr;
   const char* name = item.name ? item.name : "";
+  // The labels are worded only when the window will show them.
+  const bool labelsDue =
+      job_.host && LabelsDue(GetTickCount(), job_.lastLabelUpdate, job_.settings.updatePeriodMs);
   std::string folderText;
-  if (!isRoot && item.parent->name && item.parent->name[0] != '\0')
+  if (labelsDue && !isRoot && item.parent->name && item.parent->name[0] != '\0')
     folderText = FormatWithArgs(LangText("InFolder"), item.parent->name);
-  const char* fileLabel = name[0] != '\0' ? name : nullptr;
-  const char* folderLabel = isRoot ? nullptr : folderText.c_str();
+  const char* fileLabel = labelsDue && name[0] != '\0' ? name : nullptr;
+  const char* folderLabel = labelsDue && !isRoot ? folderText.c_str() : nullptr;
   if (!Report(fileLabel, folderLabel)) return false;
 
   // Everything below a selected item must lie inside it, whatever its path
   // leads to by the time it is reached.
   Anchor anchor(*this, item.path, !isRoot && (item.parent->parent == nullptr || !anchored_));
 
-  DWORD folderAttributes = INVALID_FILE_ATTRIBUTES;
   if (!isRoot && item.isFolder) {
-    switch (EnterFolder(item, folderAttributes)) {
+    switch (EnterFolder(item)) {
       case Entered::kInside:
         break;
       case Entered::kLink:
         // Became a link after it was walked: its listed contents would now
         // be found somewhere else.
         job_.doneBytes += static_cast<uint64_t>(TotalSize(item));
-        return RemoveLink(item.path, folderAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        return RemoveLink(item.path, true);
       case Entered::kGivenUp:
         job_.doneBytes += static_cast<uint64_t>(TotalSize(item));
         Report(fileLabel, folderLabel);
@@ -642,14 +729,7 @@ bool Shredder::DeleteItemTree(DeleteItem& item) {
   if (!result || isRoot) return result;
 
   if (item.isFolder) {
-    const bool cleared = !NamesDriveRoot(item.path) &&
-                         folderAttributes != INVALID_FILE_ATTRIBUTES &&
-                         (folderAttributes & kAttributesThatBlock) &&
-                         Unredirected([&] {
-                           return SetFileAttributesA(item.path, FILE_ATTRIBUTE_NORMAL);
-                         });
     result = Remove(item.path, true);
-    if (!result && cleared) PutAttributesBack(item.path, folderAttributes);
     Report(fileLabel, folderLabel);
     return result;
   }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/delete_job.h"
+#include "framework/handle.h"
 
 // Shred's answer for a file that is still there: it could not be opened,
 // overwritten or removed, it was skipped, or the job was cancelled.
@@ -26,8 +27,6 @@ class FileWriter {
   // GetLastError.
   virtual bool Flush(HANDLE file);
 };
-
-struct FileIdentity;
 
 class Shredder {
  public:
@@ -52,8 +51,9 @@ class Shredder {
   // keeps its name and length.
   int64_t Shred(const char* path);
   // Removes one file or empty folder, passing through a temporary name in its
-  // folder, or one link (through a handle on the link itself, never by a
-  // name that could lead to its target). A drive root answers true untouched.
+  // folder, or one link, always through a handle on the item itself (never
+  // by a name that could lead to a link's target) that was checked to lie
+  // inside the item being destroyed. A drive root answers true untouched.
   bool Remove(const char* path, bool folder);
 
  private:
@@ -62,25 +62,35 @@ class Shredder {
   enum class Entered { kInside, kLink, kGivenUp };
   struct OpenFile;
   class Anchor;
-  // The three steps of Shred. The open removes a link in place of opening
-  // it and learns the sector size and length; the overwrite writes the fill
-  // pattern over every byte and flushes; the cut sets the length to zero
-  // when the name still leads to the same file, and the file is removed.
+  // The three steps of Shred, all through one handle. The open removes a
+  // link in place of opening it and learns the sector size and length; the
+  // overwrite writes the fill pattern over every byte and flushes; the cut
+  // sets the length to zero and the file is removed.
   Opened OpenForOverwrite(const char* path, OpenFile& file);
   bool Overwrite(OpenFile& file, const char* path);
-  bool CutAndRemove(const char* path, const OpenFile& file);
+  bool CutAndRemove(const char* path, OpenFile& file);
+  // For a file that refused to be opened for writing: removes it when it is
+  // a link, else clears the attributes that keep it from being written when
+  // it lies inside the item (code gets the reason when it does not).
+  Opened ClearBlockingAttributes(const char* path, OpenFile& file, DWORD& code);
+  // Renames the item behind the handle to a temporary name beside where
+  // (its full path) and removes it; on giving up it gets its name back.
+  bool RemoveThrough(kx::FileHandle& item, const char* path, const std::wstring& where,
+                     bool folder);
+  uint32_t NextTemporaryNumber();
   int64_t ShredFile(const char* path);
   // What the handle of an opened file shows: ERROR_SUCCESS for a plain file
   // inside the selected item, or the reason it must not be written.
-  DWORD Examine(OpenFile& file, bool& isLink);
+  DWORD Examine(OpenFile& file, const char* path, bool& isLink);
   // ERROR_SUCCESS when the handle's final path lies inside the item being
-  // destroyed, else the reason.
-  DWORD CheckInside(HANDLE handle);
+  // destroyed, else the reason; where (when given) gets that final path, or
+  // stays empty when the system could not give it in full.
+  DWORD CheckInside(HANDLE handle, std::wstring* where = nullptr);
   // Takes the final path that everything of the item at path must lie in.
   void AnchorOn(const char* path);
   // Opens a folder before its contents go, to see through the handle what
   // the name leads to now.
-  Entered EnterFolder(const DeleteItem& item, DWORD& attributes);
+  Entered EnterFolder(const DeleteItem& item);
   void PutAttributesBack(const char* path, DWORD attributes);
   bool Report(const char* fileText, const char* folderText);
   Next AfterFailure(const char* messageKey, const char* path, DWORD code);
@@ -106,6 +116,7 @@ class Shredder {
   bool anchored_ = false;
   char sectorFolder_[kMaxPathBytes + 1] = "";
   uint32_t sectorSize_ = 0;
+  uint32_t temporaryNumber_ = 0;
 };
 
 // The same operations with the real WriteFile, one shredder per call.

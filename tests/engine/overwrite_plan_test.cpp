@@ -93,10 +93,10 @@ TEST(OverwritePlan, WholeChunksAndTheTail) {
   EXPECT_EQ(huge.wholeChunks * 65024 + huge.tailBytes, uint64_t{1} << 40);
 }
 
-TEST(OverwritePlan, SectorSizesThatDoNotDivideTheChunkWriteThrough) {
+TEST(OverwritePlan, SectorSizesThatDoNotDivideTheChunkAreWrittenBuffered) {
   // 0xFE00 is 127 sectors of 512 bytes, but no whole number of 1024, 2048 or
-  // 4096-byte sectors: such volumes are written through a buffered,
-  // write-through handle, exactly the file's bytes.
+  // 4096-byte sectors: such volumes are written through a buffered handle,
+  // exactly the file's bytes, and flushed.
   for (uint32_t sector : {1024u, 2048u, 4096u, 8192u, 0u, 3u, 96u}) {
     OverwritePlan plan = PlanOverwrite(70000, sector);
     EXPECT_FALSE(plan.unbuffered) << sector;
@@ -138,16 +138,16 @@ TEST(OverwritePlan, OnlyNameSurrogatesAreRemovedAsLinks) {
   for (uint32_t link : {0xA000000Cu /* symbolic link */, 0xA0000003u /* junction, mount point */,
                         0xA0000019u /* a link of another kind */})
     EXPECT_TRUE(IsNameSurrogate(link)) << std::hex << link;
-  for (uint32_t data : {0x80000013u /* deduplicated */, 0x80000017u /* compressed */,
-                        0x9000001Au /* cloud placeholder */, 0xC0000004u /* tiered storage */,
-                        0x80000018u, 0u})
+  for (uint32_t data :
+       {0x80000013u /* deduplicated */, 0x80000017u /* compressed */,
+        0x9000001Au /* cloud placeholder */, 0xC0000004u /* tiered storage */, 0x80000018u, 0u})
     EXPECT_FALSE(IsNameSurrogate(data)) << std::hex << data;
 }
 
 TEST(OverwritePlan, AFinalPathLiesInsideOnlyBelowItsAnchor) {
   const wchar_t* anchor = L"\\\\?\\C:\\Data\\Sel";
-  for (const wchar_t* inside : {L"\\\\?\\C:\\Data\\Sel", L"\\\\?\\c:\\data\\SEL\\a.txt",
-                                L"\\\\?\\C:\\Data\\Sel\\deep\\b"})
+  for (const wchar_t* inside :
+       {L"\\\\?\\C:\\Data\\Sel", L"\\\\?\\c:\\data\\SEL\\a.txt", L"\\\\?\\C:\\Data\\Sel\\deep\\b"})
     EXPECT_TRUE(PathLiesInside(inside, anchor));
   for (const wchar_t* outside :
        {L"\\\\?\\C:\\Data\\Sel2", L"\\\\?\\C:\\Data\\Se", L"\\\\?\\C:\\Data",

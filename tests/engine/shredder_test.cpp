@@ -219,8 +219,7 @@ TEST_F(ShredTest, FilesThatChangedSizeSincePreparationAreHandledWhole) {
   ASSERT_TRUE(WriteBytes(shrunk, Fill(10, 's')));
   EXPECT_TRUE(Shredder(job).Delete());
   ASSERT_EQ(host.overwrites.size(), 2u);
-  EXPECT_EQ(host.overwrites[0].content + host.overwrites[1].content,
-            Fill(66000 + 10, '\xFE'));
+  EXPECT_EQ(host.overwrites[0].content + host.overwrites[1].content, Fill(66000 + 10, '\xFE'));
   // Topped up to the prepared size, so the bar reaches its end.
   EXPECT_GE(job.doneBytes, job.totalBytes);
   EXPECT_FALSE(Exists(grown));
@@ -233,6 +232,39 @@ TEST_F(ShredTest, ADriveRootIsNeverRemoved) {
     EXPECT_TRUE(IsDirectory(root)) << root;
   }
   EXPECT_TRUE(host.prompts.empty());
+}
+
+TEST_F(ShredTest, AnItemWhoseRemovalIsRefusedWaitsUnderATemporaryNameAndGetsItsOwnBack) {
+  // A folder that is not empty cannot go: the refusal comes after the item
+  // was opened, checked and renamed.
+  const std::string folder = Folder("box");
+  const std::string inner = Make("box\\inner.txt", 10, 'i');
+  std::vector<std::string> namesAtPrompt;
+  host.beforeAnswer = [&](const kxtest::ScriptedHost::Prompt&) {
+    namesAtPrompt = kxtest::Listing(scratch.Path());
+  };
+  host.answers = {kAnswerSkip};
+  EXPECT_FALSE(Remove(folder.c_str(), job, true));
+  ASSERT_EQ(host.prompts.size(), 1u);
+  EXPECT_EQ(host.prompts[0].message, Text("ErrDelFolder"));
+  EXPECT_EQ(host.prompts[0].path, folder);
+  ASSERT_EQ(namesAtPrompt.size(), 1u);
+  const std::string& name = namesAtPrompt[0];
+  EXPECT_TRUE(name.size() == 12 && name.rfind("KX", 0) == 0 && name.ends_with(".tmp")) << name;
+  // Skipped: back under its own name, contents whole.
+  EXPECT_EQ(ReadBytes(inner), Fill(10, 'i'));
+  EXPECT_EQ(kxtest::Listing(scratch.Path()), std::vector<std::string>{"box"});
+
+  // Try Again once it is empty works on the same item, wherever it is.
+  host.prompts.clear();
+  host.beforeAnswer = [&](const kxtest::ScriptedHost::Prompt&) {
+    for (const std::string& name : kxtest::Listing(scratch.Path()))
+      DeleteFileA((scratch / (name + "\\inner.txt")).c_str());
+  };
+  host.answers = {kAnswerTryAgain};
+  EXPECT_TRUE(Remove(folder.c_str(), job, true));
+  EXPECT_EQ(host.prompts.size(), 1u);
+  EXPECT_TRUE(kxtest::Listing(scratch.Path()).empty());
 }
 
 TEST_F(ShredTest, ALockedFileIsSkippedAndItsFolderStays) {
@@ -447,7 +479,8 @@ TEST_F(ShredTest, LinksAreRemovedOrReportedButNeverFollowed) {
 
 namespace {
 
-const kxtest::ScriptedHost::Prompt* PromptFor(const kxtest::ScriptedHost& host, const std::string& path) {
+const kxtest::ScriptedHost::Prompt* PromptFor(const kxtest::ScriptedHost& host,
+                                              const std::string& path) {
   for (const auto& prompt : host.prompts)
     if (prompt.path == path) return &prompt;
   return nullptr;

@@ -1,9 +1,10 @@
 // Whole jobs under Wine: the worker destroys real files while the progress
 // window runs on its own thread, and the test plays the user.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -54,7 +55,8 @@ class PendingList {
     ASSERT_NE(AddTopLevelItem(job, path.c_str(), nullptr), nullptr) << path;
   }
   void AddFolder(const std::string& path) {
-    ASSERT_NE(AddTopLevelItem(job, path.c_str(), [](const char*) { return true; }), nullptr) << path;
+    ASSERT_NE(AddTopLevelItem(job, path.c_str(), [](const char*) { return true; }), nullptr)
+        << path;
   }
   DeleteJob job;
 };
@@ -84,8 +86,8 @@ struct ShredState {
 };
 ShredState ReadShredState(const std::string& path) {
   ShredState state;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return {-1, false};
   std::string block(1 << 20, '\0');
   bool inFill = true;
@@ -224,8 +226,8 @@ TEST_F(DeletingTest, TwoJobsAtOnceShowTwoProgressWindows) {
   // both jobs are certainly running at the same moment.
   HANDLE locks[2];
   for (int i = 0; i < 2; ++i) {
-    locks[i] = CreateFileA((i ? second : first).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                           0, nullptr);
+    locks[i] = CreateFileA((i ? second : first).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     ASSERT_NE(locks[i], INVALID_HANDLE_VALUE);
   }
   HWND mainWindow = CreateWindowExA(0, "STATIC", "main", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
@@ -267,8 +269,10 @@ TEST_F(DeletingTest, TwoJobsAtOnceShowTwoProgressWindows) {
   }
   for (HWND prompt : prompts) PostMessageA(prompt, WM_COMMAND, kAnswerTryAgain, 0);
   EXPECT_TRUE(kxtest::WaitFor(
-      [&] { return !kxtest::Exists(first) && !kxtest::Exists(second) &&
-                   kxtest::WindowsWithCaption(kRunning).empty(); },
+      [&] {
+        return !kxtest::Exists(first) && !kxtest::Exists(second) &&
+               kxtest::WindowsWithCaption(kRunning).empty();
+      },
       60000));
   runner.WaitForWorkers();
   DestroyWindow(mainWindow);
@@ -343,7 +347,8 @@ TEST_F(DeletingTest, ErrorPromptNamesTheItemHoldsTheWindowAndTryAgainRepeats) {
   HWND progress = GetWindow(prompt, GW_OWNER);
   EXPECT_EQ(kxtest::WindowText(progress), kRunning);
   EXPECT_FALSE(IsWindowEnabled(progress)) << "Pause and Cancel must wait for the answer";
-  std::string expected = "Cannot delete 'locked.dat':\r\n\r\n" + SystemText(ERROR_SHARING_VIOLATION);
+  std::string expected =
+      "Cannot delete 'locked.dat':\r\n\r\n" + SystemText(ERROR_SHARING_VIOLATION);
   EXPECT_EQ(kxtest::ItemText(prompt, IDC_PROMPT_TEXT), expected);
   kxtest::SaveScreenshot(prompt, "progress_error_prompt");
 
@@ -442,6 +447,46 @@ TEST_F(DeletingTest, WithoutAMainWindowTheStartReturnsOnlyWhenTheJobHasEnded) {
   EXPECT_TRUE(sawProgress);
   // The pending list is the caller's and stays as it was.
   EXPECT_EQ(CountItems(pending.job), 1u);
+}
+
+// The counts in the folder label while the walk runs ("Total 1.2 MB found in
+// 345 files."): the number of files, or -1 when the label shows none.
+long long CountInLabel(HWND window) {
+  const std::string label = kxtest::ItemText(window, IDC_FOLDER_LABEL);
+  const size_t in = label.find(" in ");
+  if (in == std::string::npos) return -1;
+  return std::atoll(label.c_str() + in + 4);
+}
+
+TEST_F(DeletingTest, TheWalkOfALargeTreeShowsItsCountsAndCancelsAtOnce) {
+  // 400,000 files laid out by tests/ui/make-walk-tree.
+  const std::string tree = "Z:" KX_WALK_TREE;
+  const std::string sample = tree + "\\d399\\f999";
+  ASSERT_TRUE(kxtest::Exists(sample));
+  PendingList pending;
+  pending.AddFolder(tree);
+  std::thread worker([&] { DeletionRunner().StartWorker(pending.job, nullptr); });
+
+  HWND window = kxtest::WaitForWindow(kRunning);
+  ASSERT_TRUE(window);
+  long long first = -1, later = -1;
+  EXPECT_TRUE(kxtest::WaitFor([&] { return (first = CountInLabel(window)) > 0; }));
+  EXPECT_TRUE(kxtest::WaitFor([&] { return (later = CountInLabel(window)) > first; }))
+      << "the counts stood still at " << first;
+  kxtest::SaveScreenshot(window, "progress_preparing");
+  EXPECT_LT(later, 400000) << "the walk ended before the test could look";
+
+  kxtest::Click(window, IDCANCEL);
+  HWND question = WaitForQuestion(window, TextStore().GetText("AskCancel", "Global"));
+  ASSERT_TRUE(question);
+  const DWORD asked = GetTickCount();
+  kxtest::Click(question, IDYES);
+  EXPECT_TRUE(kxtest::WaitFor([&] { return !IsWindow(window); }));
+  EXPECT_LT(GetTickCount() - asked, 1000u);
+  worker.join();
+  // A job cancelled in its walk has touched nothing.
+  EXPECT_TRUE(kxtest::Exists(sample));
+  EXPECT_TRUE(kxtest::Exists(tree + "\\d0\\f0"));
 }
 
 }  // namespace
