@@ -68,6 +68,8 @@ int main(int argc, char** argv) {
     Overwrite(path, FILE_FLAG_NO_BUFFERING, 0xFE00, true, "FILE_FLAG_NO_BUFFERING, 0xFE00");
     Overwrite(path, FILE_FLAG_WRITE_THROUGH, 0xFE00, true, "FILE_FLAG_WRITE_THROUGH, 0xFE00");
     Overwrite(path, 0, 0xFE00, false, "buffered, 0xFE00 in sequence");
+    Overwrite(path, FILE_FLAG_NO_BUFFERING, 0xFE00, false,
+              "FILE_FLAG_NO_BUFFERING, 0xFE00 in sequence");
     Overwrite(path, 0, 0x10000, true, "buffered, 64 KiB");
     Overwrite(path, 0, 1 << 20, true, "buffered, 1 MiB");
     return 0;
@@ -84,7 +86,8 @@ int main(int argc, char** argv) {
   std::vector<char> data(4096, '\xFE');
   std::vector<std::string> temps(n);
   Step("GetFileAttributesA", n, [&](int i) { GetFileAttributesA(files[i].c_str()); });
-  Step("SetFileAttributesA", n, [&](int i) { SetFileAttributesA(files[i].c_str(), FILE_ATTRIBUTE_NORMAL); });
+  Step("SetFileAttributesA", n,
+       [&](int i) { SetFileAttributesA(files[i].c_str(), FILE_ATTRIBUTE_NORMAL); });
   Step("Wow64 redirection off and on", n, [&](int) {
     void* old = nullptr;
     Wow64DisableWow64FsRedirection(&old);

@@ -195,11 +195,18 @@ DWORD DisposeLink(HANDLE link, DWORD attributes) {
 }  // namespace
 
 bool FileWriter::Write(HANDLE file, uint64_t offset, const void* data, DWORD size, DWORD& written) {
-  OVERLAPPED at = {};
-  at.Offset = static_cast<DWORD>(offset);
-  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
   written = 0;
-  return WriteFile(file, data, size, &written, &at) != 0;
+  if (file != lastFile_ || offset != position_) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    lastFile_ = nullptr;
+    if (!SetFilePointerEx(file, to, nullptr, FILE_BEGIN)) return false;
+  }
+  const bool ok = WriteFile(file, data, size, &written, nullptr) != 0;
+  // After a failed or short write the position is not known for sure.
+  lastFile_ = ok && written == size ? file : nullptr;
+  position_ = offset + written;
+  return ok;
 }
 
 bool FileWriter::Flush(HANDLE file) { return FlushFileBuffers(file) != 0; }

@@ -138,6 +138,29 @@ TEST_F(ShredTest, WholeChunksThenTheTailAreOverwrittenBeforeTheFileGoes) {
   EXPECT_TRUE(host.prompts.empty());
 }
 
+TEST_F(ShredTest, TheWriterPutsEveryWriteAtItsOffsetWhateverTheOrderAndHandle) {
+  const std::string a = Make("a.bin", 12, '.'), b = Make("b.bin", 12, '.');
+  FileWriter writer;
+  auto open = [](const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  };
+  HANDLE first = open(a);
+  DWORD written = 0;
+  // In sequence, then back, then on: each lands where it was asked to.
+  for (auto [offset, text] : {std::pair{0, "AAAA"}, {4, "BBBB"}, {0, "CC"}, {8, "DDDD"}}) {
+    EXPECT_TRUE(writer.Write(first, offset, text, static_cast<DWORD>(std::strlen(text)), written));
+  }
+  // Another handle (perhaps with the same value once the first is closed)
+  // starts where its own writes say.
+  CloseHandle(first);
+  HANDLE second = open(b);
+  EXPECT_TRUE(writer.Write(second, 8, "EEEE", 4, written));
+  EXPECT_TRUE(writer.Write(second, 2, "FF", 2, written));
+  CloseHandle(second);
+  EXPECT_EQ(ReadBytes(a), "CCAABBBBDDDD");
+  EXPECT_EQ(ReadBytes(b), "..FF....EEEE");
+}
+
 TEST_F(ShredTest, TheChosenPatternIsWhatReachesTheFile) {
   const size_t size = 2 * 65024 + 700;
   const std::string patterned = Make("abc.bin", size);
