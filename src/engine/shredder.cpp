@@ -647,16 +647,12 @@ bool Shredder::Remove(const char* path, bool folder) {
       if (!facts.known) {
         code = LastErrorOr(ERROR_INVALID_FUNCTION);
       } else if (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        code = DisposeLink(item.Get(), facts.attributes);
         item.Reset();
-        if (code == ERROR_SUCCESS) {
-          if (job_.host) job_.host->ItemRemoved(job_, path);
-          return true;
-        }
+        return RemoveLink(path, folder);
       } else if ((code = CheckInside(item.Get(), &where)) == ERROR_SUCCESS) {
         if (where.empty()) where = Widened(path);
-        // Read-only, hidden and system items refuse to go; they get their
-        // attributes back when they stay.
+        // A read-only item refuses to go; cleared attributes come back when
+        // the item stays.
         const bool cleared = (facts.attributes & kAttributesThatBlock) &&
                              SetAttributesThrough(item.Get(), FILE_ATTRIBUTE_NORMAL);
         if (RemoveThrough(item, path, where, folder)) return true;
