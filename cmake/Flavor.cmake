@@ -25,6 +25,16 @@ endif()
 if(NOT KX_DIST_DIR)
   set(KX_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 endif()
+# Whether this machine runs 32-bit code, and so the shipped 32-bit programs
+# (see Umbrella.cmake); tests that can only start those are disabled where not.
+if(NOT DEFINED KX_RUNS_32BIT)
+  set(KX_RUNS_32BIT ON)
+endif()
+# Where the files that users get are checked: the dist folder itself, but
+# for the x86-64 build of the 32-bit program the real 32-bit one.
+if(NOT KX_SHIPPED_DIR)
+  set(KX_SHIPPED_DIR ${KX_DIST_DIR})
+endif()
 if(NOT KX_SCREENSHOT_DIR)
   set(KX_SCREENSHOT_DIR ${CMAKE_BINARY_DIR}/screenshots)
 endif()
@@ -51,6 +61,15 @@ else()
   set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
   # windres reports no dependencies: a resource script depends on everything
   # it may include.
+  # The 32-bit program built for x86-64 (on machines that run no 32-bit
+  # code): MinGW's 64-bit comctl32 import library lacks GetWindowSubclass.
+  if(KX_WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(kx_comctl32_extra ${CMAKE_BINARY_DIR}/libcomctl32_extra.a)
+    file(WRITE ${CMAKE_BINARY_DIR}/comctl32_extra.def "LIBRARY comctl32.dll\nEXPORTS\nGetWindowSubclass\n")
+    execute_process(COMMAND ${KX_TRIPLE}-dlltool -d ${CMAKE_BINARY_DIR}/comctl32_extra.def
+                            -l ${kx_comctl32_extra} COMMAND_ERROR_IS_FATAL ANY)
+    set(CMAKE_CXX_STANDARD_LIBRARIES "${CMAKE_CXX_STANDARD_LIBRARIES} ${kx_comctl32_extra}")
+  endif()
   file(GLOB_RECURSE KX_RC_INPUTS CONFIGURE_DEPENDS
     ${KX_ROOT}/res/*.rc ${KX_ROOT}/res/*.manifest ${KX_ROOT}/res/art/*
     ${KX_ROOT}/src/*_ids.h ${KX_ROOT}/tests/*.rc ${KX_ROOT}/tests/*_ids.h)
@@ -79,7 +98,7 @@ function(kx_test name)
   target_include_directories(${name} PRIVATE ${KX_ROOT}/src ${KX_ROOT}/tests)
   target_compile_definitions(${name} PRIVATE
     KX_SOURCE_DIR="${KX_ROOT}" KX_SCREENSHOT_DIR="${KX_SCREENSHOT_DIR}"
-    KX_DIST_DIR="${KX_DIST_DIR}")
+    KX_DIST_DIR="${KX_DIST_DIR}" KX_SHIPPED_DIR="${KX_SHIPPED_DIR}")
   gtest_add_tests(TARGET ${name} SOURCES ${T_SOURCES}
                   TEST_PREFIX "${KX_FLAVOR}." TEST_LIST cases)
   if(NOT T_TIMEOUT)

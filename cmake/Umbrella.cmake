@@ -5,11 +5,29 @@ set(KX_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 set(KX_SCREENSHOT_DIR ${CMAKE_BINARY_DIR}/screenshots)
 set(KX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 
+# A machine whose kernel runs no 32-bit code cannot start Wine's 32-bit
+# loader. There the 32-bit program's code is built a second time for x86-64
+# (the win32x64 build: the win32 flavor with the 64-bit compiler) and its
+# tests run under the 64-bit loader in place of the 32-bit ones. The shipped
+# 32-bit files are still built the same way, only not run.
+execute_process(COMMAND /usr/lib/wine/wine --version RESULT_VARIABLE kx_wine32_answer
+                OUTPUT_QUIET ERROR_QUIET)
+if(kx_wine32_answer STREQUAL "0")
+  set(KX_WIN32_TESTS win32)
+  set(KX_RUNS_32BIT ON)
+  set(kx_loader "")
+else()
+  set(KX_WIN32_TESTS win32x64)
+  set(KX_RUNS_32BIT OFF)
+  set(kx_loader "export KX_WINE_LOADER=/usr/lib/wine/wine64\n")
+  message(STATUS "This machine runs no 32-bit code: the 32-bit program's tests run in its x86-64 build")
+endif()
+
 # Every build directory has its own Wine prefix, so that two checkouts or two
 # build trees never share (or kill) each other's wineserver.
 foreach(tool wine-run wine-fixture)
   file(WRITE ${CMAKE_BINARY_DIR}/${tool}
-    "#!/bin/sh\nexport WINEPREFIX='${KX_WINEPREFIX}'\nexec '${CMAKE_SOURCE_DIR}/tools/${tool}' \"$@\"\n")
+    "#!/bin/sh\nexport WINEPREFIX='${KX_WINEPREFIX}'\n${kx_loader}exec '${CMAKE_SOURCE_DIR}/tools/${tool}' \"$@\"\n")
   file(CHMOD ${CMAKE_BINARY_DIR}/${tool} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 endforeach()
 
@@ -29,6 +47,7 @@ foreach(flavor native win32 win64)
                -DKX_SCREENSHOT_DIR=${KX_SCREENSHOT_DIR}
                -DKX_WIN64_DIR=${CMAKE_BINARY_DIR}/win64
                -DKX_WINE_RUN=${CMAKE_BINARY_DIR}/wine-run
+               -DKX_RUNS_32BIT=${KX_RUNS_32BIT}
                ${${flavor}_args}
     INSTALL_COMMAND ""
     BUILD_BYPRODUCTS ${${flavor}_products}
@@ -38,6 +57,32 @@ endforeach()
 # The 32-bit tests start the 64-bit extension and test host, so that build
 # must be there first.
 ExternalProject_Add_StepDependencies(win32 build win64)
+if(KX_WIN32_TESTS STREQUAL "win32x64")
+  set(standin_dist ${CMAKE_BINARY_DIR}/win32x64/dist)
+  ExternalProject_Add(win32x64
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}
+    BINARY_DIR ${CMAKE_BINARY_DIR}/win32x64
+    CMAKE_GENERATOR Ninja
+    CMAKE_ARGS -DKX_FLAVOR=win32
+               -DCMAKE_BUILD_TYPE=RelWithDebInfo
+               -DKX_DIST_DIR=${standin_dist}
+               -DKX_SHIPPED_DIR=${KX_DIST_DIR}
+               -DKX_SCREENSHOT_DIR=${KX_SCREENSHOT_DIR}
+               -DKX_WIN64_DIR=${CMAKE_BINARY_DIR}/win64
+               -DKX_WINE_RUN=${CMAKE_BINARY_DIR}/wine-run
+               -DKX_RUNS_32BIT=OFF
+               ${win64_args}
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    LOG_CONFIGURE ON LOG_BUILD ON LOG_OUTPUT_ON_FAILURE ON)
+  # Its tests check the shipped files and register the 64-bit extension
+  # from beside the program.
+  ExternalProject_Add_Step(win32x64 extension
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${standin_dist}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KX_DIST_DIR}/KXMExt64.dll ${standin_dist}/
+    DEPENDEES build ALWAYS ON)
+  ExternalProject_Add_StepDependencies(win32x64 build win64 win32)
+endif()
 
 # One Wine prefix and one wineserver for the whole run.
 add_test(NAME wine.start COMMAND ${CMAKE_BINARY_DIR}/wine-fixture start)
@@ -52,7 +97,7 @@ add_test(NAME layers.check COMMAND ${CMAKE_SOURCE_DIR}/tests/layers/check_layers
 
 set(include_file ${CMAKE_BINARY_DIR}/FlavorTests.cmake)
 file(WRITE ${include_file} "")
-foreach(flavor native win32 win64)
+foreach(flavor native ${KX_WIN32_TESTS} win64)
   file(APPEND ${include_file} "subdirs(\"${CMAKE_BINARY_DIR}/${flavor}\")\n")
 endforeach()
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})

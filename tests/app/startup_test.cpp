@@ -83,8 +83,9 @@ namespace {
 // A 32-bit job of a million items needs the address space above 2 GiB that
 // 64-bit Windows gives only to programs that say they can use it.
 TEST(ShippedProgram, IsLargeAddressAware) {
-  HANDLE file = CreateFileA(kxtest::DistPath("KXer.exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
+  const std::string shipped = kxtest::WinePath(KX_SHIPPED_DIR) + "\\KXer.exe";
+  HANDLE file = CreateFileA(shipped.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   char header[4096] = {};
   DWORD read = 0;
