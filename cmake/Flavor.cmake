@@ -59,8 +59,6 @@ else()
                           NOMINMAX STRICT)
   add_link_options(-static -static-libgcc -static-libstdc++)
   set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
-  # windres reports no dependencies: a resource script depends on everything
-  # it may include.
   # The 32-bit program built for x86-64 (on machines that run no 32-bit
   # code): MinGW's 64-bit comctl32 import library lacks GetWindowSubclass.
   if(KX_WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -70,6 +68,8 @@ else()
                             -l ${kx_comctl32_extra} COMMAND_ERROR_IS_FATAL ANY)
     set(CMAKE_CXX_STANDARD_LIBRARIES "${CMAKE_CXX_STANDARD_LIBRARIES} ${kx_comctl32_extra}")
   endif()
+  # windres reports no dependencies: a resource script depends on everything
+  # it may include.
   file(GLOB_RECURSE KX_RC_INPUTS CONFIGURE_DEPENDS
     ${KX_ROOT}/res/*.rc ${KX_ROOT}/res/*.manifest ${KX_ROOT}/res/art/*
     ${KX_ROOT}/src/*_ids.h ${KX_ROOT}/tests/*.rc ${KX_ROOT}/tests/*_ids.h)
