@@ -174,6 +174,15 @@ HANDLE OpenItemItself(const char* path) {
   });
 }
 
+// Opens an item itself (see OpenItemItself) and reads what its handle shows;
+// ERROR_SUCCESS, or the reason the item cannot be looked at.
+DWORD LookAtItself(const char* path, kx::FileHandle& item, HandleFacts& facts) {
+  item.Reset(OpenItemItself(path));
+  if (!item) return LastErrorOr(ERROR_OPEN_FAILED);
+  facts = FactsOf(item.Get());
+  return facts.known ? ERROR_SUCCESS : LastErrorOr(ERROR_INVALID_FUNCTION);
+}
+
 // Removes a link through a handle on the link itself; answers ERROR_SUCCESS
 // or the reason it cannot. Nothing goes by name: a system that resolves
 // links in names would rename or remove the target instead.
@@ -284,14 +293,10 @@ bool Shredder::RemoveLink(const char* path, bool folder) {
   for (;;) {
     DWORD code;
     {
-      kx::FileHandle link(OpenItemItself(path));
-      if (!link) {
-        code = LastErrorOr(ERROR_OPEN_FAILED);
-      } else {
-        const HandleFacts facts = FactsOf(link.Get());
-        code = facts.known ? DisposeLink(link.Get(), facts.attributes)
-                           : LastErrorOr(ERROR_INVALID_FUNCTION);
-      }
+      kx::FileHandle link;
+      HandleFacts facts;
+      code = LookAtItself(path, link, facts);
+      if (code == ERROR_SUCCESS) code = DisposeLink(link.Get(), facts.attributes);
     }
     if (code == ERROR_SUCCESS) {
       if (job_.host) job_.host->ItemRemoved(job_, path);
@@ -524,10 +529,10 @@ Shredder::Opened Shredder::ClearBlockingAttributes(const char* path, OpenFile& f
   if (!(named & kAttributesThatBlock)) return Opened::kFile;
   // Cleared only through a handle on a file that lies inside the item: the
   // name may lead anywhere by now.
-  kx::FileHandle look(OpenItemItself(path));
-  if (!look) return Opened::kFile;
-  const HandleFacts facts = FactsOf(look.Get());
-  if (!facts.known || ClassifyShredTarget(facts.attributes) != ShredTarget::kFile)
+  kx::FileHandle look;
+  HandleFacts facts;
+  if (LookAtItself(path, look, facts) != ERROR_SUCCESS ||
+      ClassifyShredTarget(facts.attributes) != ShredTarget::kFile)
     return Opened::kFile;
   const DWORD inside = CheckInside(look.Get());
   if (inside != ERROR_SUCCESS) {
@@ -637,16 +642,12 @@ bool Shredder::Remove(const char* path, bool folder) {
   if (NamesDriveRoot(path)) return true;
   Anchor anchor(*this, path, !anchored_);
   for (;;) {
-    DWORD code;
-    kx::FileHandle item(OpenItemItself(path));
-    if (!item) {
-      code = LastErrorOr(ERROR_OPEN_FAILED);
-    } else {
-      const HandleFacts facts = FactsOf(item.Get());
+    kx::FileHandle item;
+    HandleFacts facts;
+    DWORD code = LookAtItself(path, item, facts);
+    if (code == ERROR_SUCCESS) {
       std::wstring where;
-      if (!facts.known) {
-        code = LastErrorOr(ERROR_INVALID_FUNCTION);
-      } else if (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      if (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         item.Reset();
         return RemoveLink(path, folder);
       } else if ((code = CheckInside(item.Get(), &where)) == ERROR_SUCCESS) {
