@@ -31,6 +31,13 @@ foreach(tool wine-run wine-fixture)
   file(CHMOD ${CMAKE_BINARY_DIR}/${tool} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 endforeach()
 
+# Compiles go through ccache where it is there: worktrees and clean clones on
+# one machine then share what was compiled before (tools/build sets it up).
+find_program(KX_CCACHE ccache)
+set(launcher_args "")
+if(KX_CCACHE)
+  set(launcher_args -DCMAKE_C_COMPILER_LAUNCHER=${KX_CCACHE} -DCMAKE_CXX_COMPILER_LAUNCHER=${KX_CCACHE})
+endif()
 set(native_args -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
 set(win32_args -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/toolchain-i686.cmake)
 set(win64_args -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/toolchain-x86_64.cmake)
@@ -48,6 +55,7 @@ foreach(flavor native win32 win64)
                -DKX_WIN64_DIR=${CMAKE_BINARY_DIR}/win64
                -DKX_WINE_RUN=${CMAKE_BINARY_DIR}/wine-run
                -DKX_RUNS_32BIT=${KX_RUNS_32BIT}
+               ${launcher_args}
                ${${flavor}_args}
     INSTALL_COMMAND ""
     BUILD_BYPRODUCTS ${${flavor}_products}
@@ -71,6 +79,7 @@ if(KX_WIN32_TESTS STREQUAL "win32x64")
                -DKX_WIN64_DIR=${CMAKE_BINARY_DIR}/win64
                -DKX_WINE_RUN=${CMAKE_BINARY_DIR}/wine-run
                -DKX_RUNS_32BIT=OFF
+               ${launcher_args}
                ${win64_args}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
