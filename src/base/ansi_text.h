@@ -8,3 +8,15 @@
 // or look-alike would name some other item), when the text is empty, does
 // not fit into outSize - 1 bytes, or holds a NUL.
 bool WideToAnsiExact(const char16_t* text, size_t units, char* out, size_t outSize);
+
+#include <string>
+
+// The wide form of a full path under which the system's file functions take
+// every name as it is: "\\?\" before a drive path, "\\?\UNC\" in place of the
+// two leading backslashes of a share path. Without it the system drops a
+// trailing dot or space from the last name, and "report." would reach
+// "report". Forward slashes count as separators and repeated separators as
+// one; a trailing separator goes unless it ends a drive root. Empty when the
+// text is not valid in the code page, is not a full path, or holds a "." or
+// ".." component, which the system would otherwise resolve.
+std::wstring LongPathOf(const char* path);

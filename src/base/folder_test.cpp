@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/ansi_text.h"
 #include "base/path_utils.h"
 
 namespace {
@@ -51,11 +52,13 @@ Wow64RedirectionOff::~Wow64RedirectionOff() {
 }
 
 bool IsFolder(const char* path) {
-  if (!path || !*path) return false;
+  // Asked by its long name: "report." is not "report", which may be a folder.
+  const std::wstring name = LongPathOf(path);
+  if (name.empty()) return false;
   DWORD attributes;
   {
     Wow64RedirectionOff redirectionOff;
-    attributes = GetFileAttributesA(path);
+    attributes = GetFileAttributesW(name.c_str());
   }
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

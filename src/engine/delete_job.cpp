@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "base/path_utils.h"
+#include "engine/chosen_identity.h"
 #include "engine/fill_buffer.h"
 
 // An item's text is stored right behind it, in the same arena block: either
@@ -189,6 +190,7 @@ void BuildJob(DeleteJob& job) {
 
 void ReleaseJob(DeleteJob& job) {
   FreeFillBuffer(job.fillBuffer);
+  delete job.chosen;
   // The tree goes back at once, with no walk over a million items.
   job.items.Release();
   BuildJob(job);
@@ -327,6 +329,8 @@ void CopyItems(DeleteJob& target, const DeleteJob& source) {
   for (const DeleteItem* top = source.root.firstChild; top != nullptr; top = top->next) {
     AddChild(target.root, TopLevelPath(*top), top->size, top->isFolder != 0);
   }
+  delete target.chosen;
+  target.chosen = source.chosen ? new (std::nothrow) ChosenIdentities(*source.chosen) : nullptr;
 }
 
 int64_t TotalSize(const DeleteItem& item) {
@@ -359,6 +363,10 @@ const char* OwnReasonKey(uint32_t code) {
       return "ReasonOutside";
     case kReasonNotALink:
       return "ReasonNotALink";
+    case kReasonChanged:
+      return "ReasonChanged";
+    case kReasonBecameLink:
+      return "ReasonBecameLink";
     default:
       return nullptr;
   }

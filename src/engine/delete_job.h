@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/config_record.h"
+#include "engine/chosen_identity.h"
 #include "engine/item_arena.h"
 
 constexpr int kMaxPathBytes = 260;  // MAX_PATH, without the terminator
@@ -30,6 +31,8 @@ AfterError NextStepAfter(int answer, uint8_t& skipAll);
 constexpr uint32_t kReasonOtherNames = 0x204B0001;  // hard links share the contents
 constexpr uint32_t kReasonOutsideSelection = 0x204B0002;  // the name leads elsewhere now
 constexpr uint32_t kReasonNotALink = 0x204B0003;  // a reparse point that holds data
+constexpr uint32_t kReasonChanged = 0x204B0004;  // not what it was when confirmed
+constexpr uint32_t kReasonBecameLink = 0x204B0005;  // a link now, where the walk found data
 // The language key (section Global) of the text that explains one of the
 // reasons above; null for a system error code.
 const char* OwnReasonKey(uint32_t code);
@@ -65,6 +68,7 @@ struct DeleteItem {
   const char* name;        // the name part of the path, kept with the item
   int64_t size;            // bytes; 0 for folders and unprepared items
   uint8_t isFolder;
+  uint8_t isLink;          // the walk found a link here: it goes as a link
   DeleteJob* job;          // the owning job (the root's points to the root)
   DeleteItem* next;        // siblings: doubly linked, no tail pointer
   DeleteItem* prev;
@@ -111,6 +115,9 @@ struct DeleteJob {
   uint8_t skipAllListErrors;
   uint32_t lastLabelUpdate;  // GetTickCount of the last label update; 0 never
   ItemArena items;           // every item but the root; freed with the job
+  // What the top-level items were when the user confirmed them; null when
+  // nobody took it (then nothing is compared). Owned by the job.
+  ChosenIdentities* chosen;
   char pathSlots[kPathSlots][kMaxPathBytes + 1];
   uint32_t nextPathSlot;
 };
@@ -151,7 +158,8 @@ void FreeChildren(DeleteItem& item);
 // Number of top-level items; the first one's path (261-byte buffer) and folder
 // flag when there is one and the outputs are given.
 uint64_t CountItems(const DeleteJob& job, char* firstPath = nullptr, bool* firstIsFolder = nullptr);
-// Replaces target's items by copies of source's top-level items (list order).
+// Replaces target's items by copies of source's top-level items (list order)
+// and of what they were when confirmed.
 void CopyItems(DeleteJob& target, const DeleteJob& source);
 // Sum of the sizes of the item and everything below it.
 int64_t TotalSize(const DeleteItem& item);

@@ -77,10 +77,7 @@ bool PathLiesInside(const wchar_t* path, const wchar_t* anchor) {
   if (path == nullptr || anchor == nullptr || anchor[0] == L'\0') return false;
   size_t i = 0;
   for (; anchor[i] != L'\0'; ++i) {
-    wchar_t a = anchor[i], p = path[i];
-    if (a == p) continue;
-    bool letter = a < 0x80 && ((a | 0x20) >= L'a' && (a | 0x20) <= L'z');
-    if (!letter || (a ^ p) != 0x20) return false;
+    if (anchor[i] != path[i]) return false;
   }
   return path[i] == L'\0' || path[i] == L'\\' || anchor[i - 1] == L'\\';
 }

@@ -50,9 +50,10 @@ bool NamesDriveRoot(const char* path);
 bool IsNameSurrogate(uint32_t reparseTag);
 
 // True when path (as the system resolves a handle's final path) is anchor
-// itself or lies below it. ASCII letters match in any case; every other
-// character must match exactly, which can only refuse a path, never admit
-// one.
+// itself or lies below it. Both come from the system's final paths, which
+// spell every name as it is stored, so they are compared exactly: in a folder
+// that tells letter cases apart "Sel" is not "sel", and anywhere else the two
+// spellings agree.
 bool PathLiesInside(const wchar_t* path, const wchar_t* anchor);
 
 // What an item that reached the deletion pass as a file really is. Anything

@@ -4,11 +4,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <string>
 
+#include "base/ansi_text.h"
 #include "base/folder_test.h"
 #include "base/path_match.h"
 #include "base/path_utils.h"
 #include "base/size_text.h"
+#include "engine/containment.h"
 #include "engine/progress_math.h"
 #include "framework/handle.h"
 #include "lang/text_store.h"
@@ -42,10 +46,17 @@ int64_t SizeOf(DWORD high, DWORD low) {
 // The system calls that take a path run with file-system redirection off, so
 // that a 32-bit build walks the folders the user chose and not their 32-bit
 // stand-ins. Nothing else runs in that state: prompts may load libraries.
+// Names go to the system in their long wide form, so that "report." is
+// walked as itself and never as "report".
 bool ReadAttributes(const char* path, DWORD& attributes, int64_t& size, DWORD& error) {
+  const std::wstring name = LongPathOf(path);
+  if (name.empty()) {
+    error = ERROR_INVALID_NAME;
+    return false;
+  }
   WIN32_FILE_ATTRIBUTE_DATA data;
   Wow64RedirectionOff redirectionOff;
-  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+  if (!GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) {
     error = GetLastError();
     return false;
   }
@@ -54,9 +65,16 @@ bool ReadAttributes(const char* path, DWORD& attributes, int64_t& size, DWORD& e
   return true;
 }
 
-HANDLE StartListing(const char* pattern, WIN32_FIND_DATAA& data, DWORD& error) {
+HANDLE StartListing(const char* folder, WIN32_FIND_DATAW& data, DWORD& error) {
+  std::wstring pattern = LongPathOf(folder);
+  if (pattern.empty()) {
+    error = ERROR_INVALID_NAME;
+    return INVALID_HANDLE_VALUE;
+  }
+  if (pattern.back() != L'\\') pattern += L'\\';
+  pattern += L'*';
   Wow64RedirectionOff redirectionOff;
-  HANDLE find = FindFirstFileA(pattern, &data);
+  HANDLE find = FindFirstFileW(pattern.c_str(), &data);
   error = find == INVALID_HANDLE_VALUE ? GetLastError() : 0;
   return find;
 }
@@ -85,22 +103,24 @@ bool ReportTotals(DeleteJob& job) {
   return Report(job, nullptr, label);
 }
 
-// The name under which an entry is walked, or null when it cannot be one
-// component of a path. A name that the system could not give in the ANSI code
-// page comes with question marks in it; the short name still names the entry.
-// A name with a separator in it (a foreign file system can show one) would
-// lead elsewhere, perhaps out of the selection, once joined to the path.
-const char* EntryName(const WIN32_FIND_DATAA& data) {
-  const char* name = data.cFileName;
-  if (std::strchr(name, '?') != nullptr && data.cAlternateFileName[0] != '\0') {
-    name = data.cAlternateFileName;
-  }
-  if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) return nullptr;
-  if (std::strpbrk(name, "\\/") != nullptr) return nullptr;
-  return name;
+// The name under which an entry is walked, in out, or false when it cannot
+// be one component of a path. The name is converted exactly: a character
+// without its own form in the code page would come back as a look-alike or
+// a question mark, naming some other item or none; the short name then
+// still names the entry, when the volume keeps one. A name with a separator
+// in it (a foreign file system can show one) would lead elsewhere, perhaps
+// out of the selection, once joined to the path.
+bool EntryName(const WIN32_FIND_DATAW& data, char* out, size_t size) {
+  const auto exact = [&](const wchar_t* name) {
+    return name[0] != L'\0' &&
+           WideToAnsiExact(reinterpret_cast<const char16_t*>(name), std::wcslen(name), out, size);
+  };
+  if (!exact(data.cFileName) && !exact(data.cAlternateFileName)) return false;
+  if (std::strcmp(out, ".") == 0 || std::strcmp(out, "..") == 0) return false;
+  return std::strpbrk(out, "\\/") == nullptr;
 }
 
-Walked WalkItem(DeleteItem& item, const WIN32_FIND_DATAA* listed, DWORD& error);
+Walked WalkItem(DeleteItem& item, const WIN32_FIND_DATAW* listed, DWORD& error);
 
 Walked ListFolder(DeleteItem& folder) {
   DeleteJob& job = *folder.job;
@@ -108,15 +128,12 @@ Walked ListFolder(DeleteItem& folder) {
   // stored by name under it.
   char folderPath[kMaxPathBytes + 1];
   folder.path.CopyTo(folderPath, sizeof folderPath);
-  char pattern[kMaxPathBytes + 1];
-  std::memcpy(pattern, folderPath, sizeof pattern);
-  bool fits = PathJoin(pattern, sizeof pattern, "*.*");
 
-  WIN32_FIND_DATAA data;
+  WIN32_FIND_DATAW data;
   kx::FindHandle find;
   for (;;) {
-    DWORD error = ERROR_FILENAME_EXCED_RANGE;
-    if (fits) find.Reset(StartListing(pattern, data, error));
+    DWORD error = 0;
+    find.Reset(StartListing(folderPath, data, error));
     if (find) break;
     // Only a drive root can be listed with nothing in it, not even "." and "..".
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return Walked::Done;
@@ -129,25 +146,26 @@ Walked ListFolder(DeleteItem& folder) {
   }
 
   do {
-    const char* name = EntryName(data);
-    if (name == nullptr) continue;
+    char name[MAX_PATH * 2];
+    if (!EntryName(data, name, sizeof name)) continue;
     // An entry whose path would be too long is neither counted nor destroyed.
     DeleteItem* child =
         AddNamedChild(folder, name, SizeOf(data.nFileSizeHigh, data.nFileSizeLow), false);
     if (child == nullptr) continue;
     DWORD error = 0;
     if (WalkItem(*child, &data, error) == Walked::Cancelled) return Walked::Cancelled;
-  } while (FindNextFileA(find.Get(), &data));
+  } while (FindNextFileW(find.Get(), &data));
   return Walked::Done;
 }
 
 // Walks one item; listed holds what its folder's listing said about it, so
 // that the entry is not looked up a second time.
-Walked WalkItem(DeleteItem& item, const WIN32_FIND_DATAA* listed, DWORD& error) {
+Walked WalkItem(DeleteItem& item, const WIN32_FIND_DATAW* listed, DWORD& error) {
   DeleteJob& job = *item.job;
   if (!Report(job, nullptr, nullptr)) return Walked::Cancelled;
   FreeChildren(item);
   item.isFolder = 0;
+  item.isLink = 0;
   item.size = 0;
   if (item.path.Length() == 0) {
     error = ERROR_FILE_NOT_FOUND;
@@ -165,7 +183,10 @@ Walked WalkItem(DeleteItem& item, const WIN32_FIND_DATAA* listed, DWORD& error) 
 
   // A link or junction is removed as itself: what it points to is not part
   // of the selection.
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Walked::Done;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    item.isLink = 1;
+    return Walked::Done;
+  }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
     item.isFolder = 1;
     return ListFolder(item);
@@ -173,6 +194,18 @@ Walked WalkItem(DeleteItem& item, const WIN32_FIND_DATAA* listed, DWORD& error) 
   item.size = size;
   CountFile(job, size);
   return ReportTotals(job) ? Walked::Done : Walked::Cancelled;
+}
+
+// A selected item (or the folder it lies in) that is another one since the
+// user confirmed it is not walked: it may lead anywhere now.
+bool StillChosen(DeleteJob& job, DeleteItem& item, DWORD& error) {
+  if (job.chosen == nullptr) return true;
+  char path[kMaxPathBytes + 1];
+  if (!item.path.CopyTo(path, sizeof path)) return true;
+  SelectionAnchor now;
+  now.Take(path);
+  error = CheckChosen(job, path, now.Identity());
+  return error == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -192,7 +225,8 @@ bool Prepare(DeleteJob& job) {
     DeleteItem* next = item->next;
     for (;;) {
       DWORD error = 0;
-      Walked walked = WalkItem(*item, nullptr, error);
+      Walked walked = StillChosen(job, *item, error) ? WalkItem(*item, nullptr, error)
+                                                      : Walked::Unreadable;
       if (walked == Walked::Cancelled) return false;
       if (walked == Walked::Done) break;
       // A top-level item that cannot be read must not stop the others, and

@@ -1,207 +1,43 @@
 #include "engine/shredder.h"
 
 #include <cstring>
-#include <cwchar>
-#include <memory>
-#include <new>
 #include <string>
 
-#include "base/folder_test.h"
+#include "base/ansi_text.h"
 #include "base/path_utils.h"
 #include "engine/fill_buffer.h"
 #include "engine/overwrite_plan.h"
-#include "engine/progress_math.h"
-#include "framework/handle.h"
-#include "lang/text_store.h"
 
 static_assert(kAttrReadOnly == FILE_ATTRIBUTE_READONLY);
 static_assert(kAttrDirectory == FILE_ATTRIBUTE_DIRECTORY);
 static_assert(kAttrReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
 static_assert(kAttrInvalid == INVALID_FILE_ATTRIBUTES);
 
-// What a handle shows of the file it reached, from two queries that read
-// no more than the file itself (the volume is not asked).
-struct HandleFacts {
-  DWORD attributes = INVALID_FILE_ATTRIBUTES;
-  DWORD links = 0;
-  int64_t size = 0;
-  bool known = false;
-};
+namespace engine {
 
 namespace {
-
-// A 32-bit process on 64-bit Windows would find SysWOW64 where the user chose
-// System32. Redirection is off around each call that resolves a name (handles
-// keep what they opened), never while a prompt is open, since prompts load
-// libraries. The call's last error survives the switch back.
-template <typename F>
-auto Unredirected(F call) {
-  decltype(call()) result;
-  DWORD error;
-  {
-    Wow64RedirectionOff off;
-    result = call();
-    error = GetLastError();
-  }
-  SetLastError(error);
-  return result;
-}
-
-HandleFacts FactsOf(HANDLE file) {
-  HandleFacts facts;
-  FILE_BASIC_INFO basic;
-  FILE_STANDARD_INFO standard;
-  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
-      !GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard))
-    return facts;
-  facts.attributes = basic.FileAttributes;
-  facts.links = standard.NumberOfLinks;
-  facts.size = standard.EndOfFile.QuadPart;
-  facts.known = true;
-  return facts;
-}
-
-// Sets the attributes of the file behind the handle, times untouched.
-bool SetAttributesThrough(HANDLE file, DWORD attributes) {
-  FILE_BASIC_INFO basic = {};
-  basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
-  return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != 0;
-}
-
-// Gives the file behind the handle another name (a full path in the same
-// folder); never replaces what already has that name.
-bool RenameThrough(HANDLE file, const std::wstring& to) {
-  const size_t bytes = sizeof(FILE_RENAME_INFO) + (to.size() + 1) * sizeof(wchar_t);
-  std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[bytes]());
-  if (!block) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return false;
-  }
-  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.get());
-  info->RootDirectory = nullptr;
-  info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
-  std::memcpy(info->FileName, to.c_str(), (to.size() + 1) * sizeof(wchar_t));
-  return Unredirected([&] {
-           return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(bytes));
-         }) != 0;
-}
-
-// Marks the file behind the handle for removal when the handle closes.
-bool DisposeThrough(HANDLE file) {
-  FILE_DISPOSITION_INFO dispose = {TRUE};
-  return SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose) != 0;
-}
-
-// The name an item bears in its last moments: "KX", six hex digits and
-// ".tmp", in the folder of `where` (the item's full path).
-std::wstring TemporaryNameBeside(const std::wstring& where, uint32_t number) {
-  const size_t slash = where.find_last_of(L'\\');
-  wchar_t name[16];
-  std::swprintf(name, 16, L"KX%06X.tmp", number & 0xFFFFFFu);
-  return (slash == std::wstring::npos ? std::wstring() : where.substr(0, slash + 1)) + name;
-}
-
-// The code of a call that failed without saying why still names a failure.
-DWORD LastErrorOr(DWORD fallback) {
-  DWORD code = GetLastError();
-  return code != ERROR_SUCCESS ? code : fallback;
-}
-
-// The path a handle really reached, with every link and drive letter
-// resolved as the system sees them; empty (the reason in GetLastError) when
-// the system cannot say.
-std::wstring FinalPathOf(HANDLE handle) {
-  const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
-  wchar_t buffer[MAX_PATH + 1];
-  DWORD length = GetFinalPathNameByHandleW(handle, buffer, MAX_PATH + 1, flags);
-  if (length != 0 && length <= MAX_PATH) return std::wstring(buffer, length);
-  // Too small: the system answers with the length it needs, or (Wine, for a
-  // path near the limit with its "\\?\" prefix) with ERROR_MORE_DATA alone.
-  const DWORD error = GetLastError();
-  const bool tooSmall = length > MAX_PATH || error == ERROR_MORE_DATA ||
-                        error == ERROR_INSUFFICIENT_BUFFER || error == ERROR_NOT_ENOUGH_MEMORY;
-  if (!tooSmall) return {};
-  if (length <= MAX_PATH) length = 32768;
-  std::wstring longer(length, L'\0');
-  DWORD again = GetFinalPathNameByHandleW(handle, &longer[0], length, flags);
-  if (again == 0 || again >= length) {
-    if (again != 0) SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    return {};
-  }
-  longer.resize(again);
-  return longer;
-}
-
-// The serial number of the volume a handle lies on; 0 when it cannot be read.
-DWORD VolumeOf(HANDLE handle) {
-  BY_HANDLE_FILE_INFORMATION info;
-  return GetFileInformationByHandle(handle, &info) ? info.dwVolumeSerialNumber : 0;
-}
-
-std::wstring Widened(const char* text) {
-  int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (units <= 1) return {};
-  std::wstring wide(static_cast<size_t>(units), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], units);
-  wide.resize(static_cast<size_t>(units - 1));
-  return wide;
-}
-
-// A handle on a folder that can read attributes and nothing else: on the
-// link itself when one stands in its place, or, with followLinks, on what
-// the path leads to (the folder a selected item lies in may well be reached
-// through a junction).
-HANDLE OpenFolderToLook(const char* path, bool followLinks = false) {
-  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-  return Unredirected([&] {
-    return CreateFileA(path, FILE_READ_ATTRIBUTES,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, flags, nullptr);
-  });
-}
 
 constexpr DWORD kAttributesThatBlock =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-// Opens an item itself, never what it may point to, to look at it and to
-// remove it; answers null (the reason in GetLastError) when it cannot.
-HANDLE OpenItemItself(const char* path) {
-  return Unredirected([&] {
-    return CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                       nullptr);
-  });
-}
-
-// Opens an item itself (see OpenItemItself) and reads what its handle shows;
-// ERROR_SUCCESS, or the reason the item cannot be looked at.
-DWORD LookAtItself(const char* path, kx::FileHandle& item, HandleFacts& facts) {
-  item.Reset(OpenItemItself(path));
-  if (!item) return LastErrorOr(ERROR_OPEN_FAILED);
-  facts = FactsOf(item.Get());
-  return facts.known ? ERROR_SUCCESS : LastErrorOr(ERROR_INVALID_FUNCTION);
-}
-
-// Removes a link through a handle on the link itself; answers ERROR_SUCCESS
-// or the reason it cannot. Nothing goes by name: a system that resolves
-// links in names would rename or remove the target instead.
-DWORD DisposeLink(HANDLE link, DWORD attributes) {
-  // The handle reached the target (the system followed the link although
-  // told not to): whatever is done through it would happen out there.
-  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ERROR_NOT_SUPPORTED;
-  // Only a name for something else goes as a link; any other reparse point
-  // holds the item's own data, which removing it would claim destroyed.
-  FILE_ATTRIBUTE_TAG_INFO tag = {};
-  if (!GetFileInformationByHandleEx(link, FileAttributeTagInfo, &tag, sizeof tag))
-    return LastErrorOr(ERROR_NOT_SUPPORTED);
-  if (!IsNameSurrogate(tag.ReparseTag)) return kReasonNotALink;
-  if (attributes & FILE_ATTRIBUTE_READONLY) SetAttributesThrough(link, FILE_ATTRIBUTE_NORMAL);
-  if (!DisposeThrough(link)) return GetLastError();
-  return ERROR_SUCCESS;  // gone when the handle closes
-}
-
 }  // namespace
+
+// A file opened for its overwrite: the handle, what the handle reached, and
+// the sector size and length that the overwrite follows.
+struct Shredder::OpenFile {
+  kx::FileHandle handle;
+  HandleFacts facts;
+  // The file's full path as the handle reached it (checked to lie inside the
+  // item); the name from the job when the system could not give it.
+  std::wstring where;
+  uint32_t sector = 0;
+  LARGE_INTEGER size = {};
+  // What the file showed before its blocking attributes were cleared; put
+  // back when the file stays.
+  DWORD clearedAttributes = INVALID_FILE_ATTRIBUTES;
+};
+
+}  // namespace engine
 
 bool FileWriter::Write(HANDLE file, uint64_t offset, const void* data, DWORD size, DWORD& written) {
   written = 0;
@@ -220,12 +56,16 @@ bool FileWriter::Write(HANDLE file, uint64_t offset, const void* data, DWORD siz
 
 bool FileWriter::Flush(HANDLE file) { return FlushFileBuffers(file) != 0; }
 
+namespace engine {
+
 Shredder::Shredder(DeleteJob& job, FileWriter* writer)
     : job_(job), writer_(writer ? writer : &defaultWriter_) {}
 
 Shredder::~Shredder() {
   if (ownsFillBuffer_) FreeFillBuffer(job_.fillBuffer);
 }
+
+Shredder::Name Shredder::NameOf(const char* path) { return {path, LongPathOf(path)}; }
 
 bool Shredder::Report(const char* fileText, const char* folderText) {
   if (cancelled_) return false;
@@ -257,22 +97,21 @@ bool Shredder::EnsureFillBuffer() {
   return ownsFillBuffer_;
 }
 
-uint32_t Shredder::SectorSizeOf(const char* path) {
+uint32_t Shredder::SectorSizeOf(const Name& name) {
   // Files of one folder share a volume: ask once per folder.
-  char folder[kMaxPathBytes + 1];
-  lstrcpynA(folder, path, sizeof folder);
-  PathParent(folder);
-  if (std::strcmp(folder, sectorFolder_) == 0) return sectorSize_;
-  char root[MAX_PATH + 1];
+  const size_t slash = name.wide.find_last_of(L'\\');
+  const std::wstring folder = slash == std::wstring::npos ? name.wide : name.wide.substr(0, slash);
+  if (folder == sectorFolder_) return sectorSize_;
+  wchar_t root[MAX_PATH + 1];
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
   uint32_t sector = 0;
   if (Unredirected([&] {
-        return GetVolumePathNameA(path, root, sizeof root) &&
-               GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+        return GetVolumePathNameW(name.wide.c_str(), root, MAX_PATH + 1) &&
+               GetDiskFreeSpaceW(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
                                  &clusters);
       }))
     sector = bytesPerSector;
-  std::strcpy(sectorFolder_, folder);
+  sectorFolder_ = folder;
   sectorSize_ = sector;
   return sector;
 }
@@ -289,22 +128,39 @@ bool Shredder::WriteAt(HANDLE file, uint64_t offset, DWORD size, const char* pat
   }
 }
 
-bool Shredder::RemoveLink(const char* path, bool folder) {
+bool Shredder::RemoveLink(const Name& name, bool folder) {
   for (;;) {
     DWORD code;
     {
       kx::FileHandle link;
       HandleFacts facts;
-      code = LookAtItself(path, link, facts);
+      code = LookAtItself(name.wide, link, facts);
+      // The link itself must lie inside the item, like everything removed:
+      // a folder above it swapped for a link would put it elsewhere. (A
+      // handle that reached the target instead is refused as such.)
+      if (code == ERROR_SUCCESS && (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        code = anchor_.Check(link.Get());
       if (code == ERROR_SUCCESS) code = DisposeLink(link.Get(), facts.attributes);
     }
     if (code == ERROR_SUCCESS) {
-      if (job_.host) job_.host->ItemRemoved(job_, path);
+      if (job_.host) job_.host->ItemRemoved(job_, name.shown);
       return true;
     }
-    if (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", path, code) == Next::kGiveUp)
+    if (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", name.shown, code) == Next::kGiveUp)
       return false;
   }
+}
+
+bool Shredder::ReportBecameLink(const Name& name, bool folder) {
+  while (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", name.shown, kReasonBecameLink) ==
+         Next::kRetry) {
+    kx::FileHandle look;
+    HandleFacts facts;
+    if (LookAtItself(name.wide, look, facts) == ERROR_SUCCESS &&
+        !(facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      return true;  // data again: the caller starts over
+  }
+  return false;
 }
 
 uint32_t Shredder::NextTemporaryNumber() {
@@ -313,6 +169,17 @@ uint32_t Shredder::NextTemporaryNumber() {
   // An odd step walks through every number of six hex digits before one comes back.
   temporaryNumber_ = (temporaryNumber_ + 0x9E3779u) & 0xFFFFFFu;
   return temporaryNumber_;
+}
+
+void Shredder::RestoreName(kx::FileHandle& item, const char* path, const std::wstring& where) {
+  // Asked even when the user chose to skip every error: an item left under
+  // a name it never had is lost to its owner unless someone says so.
+  while (!RenameThrough(item.Get(), where)) {
+    const DWORD code = LastErrorOr(ERROR_ACCESS_DENIED);
+    if (job_.host == nullptr ||
+        job_.host->ErrorPrompt(job_, "ErrRestoreName", path, code) != kAnswerTryAgain)
+      return;
+  }
 }
 
 bool Shredder::RemoveThrough(kx::FileHandle& item, const char* path, const std::wstring& where,
@@ -337,137 +204,23 @@ bool Shredder::RemoveThrough(kx::FileHandle& item, const char* path, const std::
     // same handle, wherever the item is now.
     const DWORD code = LastErrorOr(ERROR_ACCESS_DENIED);
     if (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", path, code) == Next::kGiveUp) {
-      if (moved) RenameThrough(item.Get(), where);  // back under its own name
+      if (moved) RestoreName(item, path, where);
       return false;
     }
   }
 }
 
-// A file opened for its overwrite: the handle, what the handle reached, and
-// the sector size and length that the overwrite follows.
-struct Shredder::OpenFile {
-  kx::FileHandle handle;
-  HandleFacts facts;
-  // The file's full path as the handle reached it (checked to lie inside the
-  // item); the name from the job when the system could not give it.
-  std::wstring where;
-  uint32_t sector = 0;
-  LARGE_INTEGER size = {};
-  // What the file showed before its blocking attributes were cleared; put
-  // back when the file stays.
-  DWORD clearedAttributes = INVALID_FILE_ATTRIBUTES;
-};
-
-// Holds the final path of one item for as long as it is being destroyed.
-class Shredder::Anchor {
- public:
-  Anchor(Shredder& shredder, const char* path, bool take) : shredder_(shredder), took_(take) {
-    if (take) shredder.AnchorOn(path);
-  }
-  ~Anchor() {
-    if (!took_) return;
-    shredder_.anchor_.clear();
-    shredder_.anchored_ = false;
-  }
-  Anchor(const Anchor&) = delete;
-  Anchor& operator=(const Anchor&) = delete;
-
- private:
-  Shredder& shredder_;
-  bool took_;
-};
-
-void Shredder::AnchorOn(const char* path) {
-  anchored_ = true;
-  anchor_.clear();
-  anchorError_ = ERROR_SUCCESS;
-  char item[kMaxPathBytes + 1];
-  lstrcpynA(item, path, sizeof item);
-  size_t length = std::strlen(item);
-  // A folder given with a trailing separator is the same folder.
-  if (length > 1 && item[length - 1] == '\\' && !NamesDriveRoot(item)) item[--length] = '\0';
-
-  if (NamesDriveRoot(item)) {
-    kx::FileHandle root(OpenFolderToLook(item, true));
-    if (root) {
-      anchor_ = FinalPathOf(root.Get());
-      anchorVolume_ = VolumeOf(root.Get());
-    }
-    if (anchor_.empty()) anchorError_ = LastErrorOr(ERROR_PATH_NOT_FOUND);
-    return;
-  }
-  // The item's own final path would follow it if it were a link: what it
-  // must be is its name as its folder lists it, in its folder's final path.
-  char parent[kMaxPathBytes + 1];
-  std::memcpy(parent, item, sizeof parent);
-  PathParent(parent);
-  std::wstring folder;
-  {
-    kx::FileHandle handle(OpenFolderToLook(parent, true));
-    if (handle) {
-      folder = FinalPathOf(handle.Get());
-      anchorVolume_ = VolumeOf(handle.Get());
-    }
-  }
-  if (folder.empty()) {
-    anchorError_ = LastErrorOr(ERROR_PATH_NOT_FOUND);
-    return;
-  }
-  WIN32_FIND_DATAW entry;
-  const std::wstring wide = Widened(item);
-  kx::FindHandle find(Unredirected([&] { return FindFirstFileW(wide.c_str(), &entry); }));
-  if (!find) {
-    anchorError_ = LastErrorOr(ERROR_FILE_NOT_FOUND);
-    return;
-  }
-  if (folder.back() != L'\\') folder += L'\\';
-  anchor_ = folder + entry.cFileName;
-}
-
-DWORD Shredder::CheckInside(HANDLE handle, std::wstring* where) {
-  if (anchor_.empty())
-    return anchorError_ != ERROR_SUCCESS ? anchorError_ : kReasonOutsideSelection;
-  std::wstring final = FinalPathOf(handle);
-  if (final.empty()) {
-    const DWORD error = LastErrorOr(ERROR_INVALID_FUNCTION);
-    return error == ERROR_MORE_DATA ? CheckInsideOnVolume(handle, error) : error;
-  }
-  if (!PathLiesInside(final.c_str(), anchor_.c_str())) return kReasonOutsideSelection;
-  if (where) *where = std::move(final);
-  return ERROR_SUCCESS;
-}
-
-DWORD Shredder::CheckInsideOnVolume(HANDLE handle, DWORD finalPathError) {
-  // The anchor as "\\?\X:\..." less its volume part, as the file system names
-  // a file on its volume.
-  const wchar_t* onVolume = anchor_.c_str();
-  if (std::wcsncmp(onVolume, L"\\\\?\\", 4) == 0) onVolume += 4;
-  if (!(onVolume[0] != L'\0' && onVolume[1] == L':') || anchorVolume_ == 0) return finalPathError;
-  onVolume += 2;
-  const DWORD volume = VolumeOf(handle);
-  if (volume == 0) return finalPathError;
-  if (volume != anchorVolume_) return kReasonOutsideSelection;
-  constexpr DWORD kNameBytes = sizeof(FILE_NAME_INFO) + 32768 * sizeof(wchar_t);
-  std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[kNameBytes]);
-  if (!block) return ERROR_NOT_ENOUGH_MEMORY;
-  auto* info = reinterpret_cast<FILE_NAME_INFO*>(block.get());
-  if (!GetFileInformationByHandleEx(handle, FileNameInfo, info, kNameBytes)) {
-    return LastErrorOr(finalPathError);
-  }
-  const std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
-  return PathLiesInside(name.c_str(), onVolume) ? ERROR_SUCCESS : kReasonOutsideSelection;
-}
-
 int64_t Shredder::Shred(const char* path) {
-  Anchor anchor(*this, path, !anchored_);
-  return ShredFile(path);
+  Anchor anchor(*this, path, !anchor_.Taken());
+  // A file destroyed on its own is what the caller named, link or not.
+  return ShredFile(NameOf(path), true);
 }
 
-int64_t Shredder::ShredFile(const char* path) {
+int64_t Shredder::ShredFile(const Name& name, bool walkedAsLink) {
   if (!Report(nullptr, nullptr)) return kShredGivenUp;
   if (!EnsureFillBuffer()) return kShredGivenUp;
   OpenFile file;
-  switch (OpenForOverwrite(path, file)) {
+  switch (OpenForOverwrite(name, file, walkedAsLink)) {
     case Opened::kLinkRemoved:
       return 0;
     case Opened::kGivenUp:
@@ -475,13 +228,13 @@ int64_t Shredder::ShredFile(const char* path) {
     case Opened::kFile:
       break;
   }
-  if (Overwrite(file, path) && CutAndRemove(path, file)) return file.size.QuadPart;
+  if (Overwrite(file, name) && CutAndRemove(name, file)) return file.size.QuadPart;
   if (file.clearedAttributes != INVALID_FILE_ATTRIBUTES)
     SetAttributesThrough(file.handle.Get(), file.clearedAttributes);
   return kShredGivenUp;
 }
 
-DWORD Shredder::Examine(OpenFile& file, const char* path, bool& isLink) {
+DWORD Shredder::Examine(OpenFile& file, const Name& name, bool& isLink) {
   isLink = false;
   file.facts = FactsOf(file.handle.Get());
   // Without the file's facts nothing can be checked.
@@ -495,12 +248,12 @@ DWORD Shredder::Examine(OpenFile& file, const char* path, bool& isLink) {
     return ERROR_ACCESS_DENIED;  // what opening a folder as a file answers
   // A link that the system shows as the file itself, or a folder on the
   // path swapped for one since the walk, leads the handle out of the item.
-  DWORD inside = CheckInside(file.handle.Get(), &file.where);
+  DWORD inside = anchor_.Check(file.handle.Get(), &file.where);
   if (inside != ERROR_SUCCESS) return inside;
   // The contents belong to every name of the file, and the others are not
-  // part of the selection.
+  // part of the selection; nor are its attributes, which they share.
   if (file.facts.links > 1) return kReasonOtherNames;
-  if (file.where.empty()) file.where = Widened(path);
+  if (file.where.empty()) file.where = name.wide;
   // A read-only file cannot be removed (and a system that lets its owner
   // write it anyway still refuses that).
   if ((file.facts.attributes & kAttributesThatBlock) &&
@@ -511,14 +264,16 @@ DWORD Shredder::Examine(OpenFile& file, const char* path, bool& isLink) {
   return ERROR_SUCCESS;
 }
 
-Shredder::Opened Shredder::ClearBlockingAttributes(const char* path, OpenFile& file, DWORD& code) {
+Shredder::Opened Shredder::ClearBlockingAttributes(const Name& name, OpenFile& file, DWORD& code,
+                                                   bool walkedAsLink) {
   // The name tells a link from a file where a handle cannot (Wine opens
   // what a link leads to).
-  const DWORD named = Unredirected([&] { return GetFileAttributesA(path); });
+  const DWORD named = Unredirected([&] { return GetFileAttributesW(name.wide.c_str()); });
   switch (ClassifyShredTarget(named)) {
     case ShredTarget::kFileLink:
     case ShredTarget::kFolderLink:
-      return RemoveLink(path, named & FILE_ATTRIBUTE_DIRECTORY) ? Opened::kLinkRemoved
+      if (!walkedAsLink) return ReportBecameLink(name, false) ? Opened::kFile : Opened::kGivenUp;
+      return RemoveLink(name, named & FILE_ATTRIBUTE_DIRECTORY) ? Opened::kLinkRemoved
                                                                 : Opened::kGivenUp;
     case ShredTarget::kFile:
       break;
@@ -527,16 +282,21 @@ Shredder::Opened Shredder::ClearBlockingAttributes(const char* path, OpenFile& f
       return Opened::kFile;  // the open that failed says why
   }
   if (!(named & kAttributesThatBlock)) return Opened::kFile;
-  // Cleared only through a handle on a file that lies inside the item: the
-  // name may lead anywhere by now.
+  // Cleared only through a handle on a file that lies inside the item and
+  // has no other names: the name may lead anywhere by now, and the
+  // attributes belong to every name of the file.
   kx::FileHandle look;
   HandleFacts facts;
-  if (LookAtItself(path, look, facts) != ERROR_SUCCESS ||
+  if (LookAtItself(name.wide, look, facts) != ERROR_SUCCESS ||
       ClassifyShredTarget(facts.attributes) != ShredTarget::kFile)
     return Opened::kFile;
-  const DWORD inside = CheckInside(look.Get());
+  const DWORD inside = anchor_.Check(look.Get());
   if (inside != ERROR_SUCCESS) {
     code = inside;
+    return Opened::kFile;
+  }
+  if (facts.links > 1) {
+    code = kReasonOtherNames;
     return Opened::kFile;
   }
   if (SetAttributesThrough(look.Get(), FILE_ATTRIBUTE_NORMAL))
@@ -544,8 +304,8 @@ Shredder::Opened Shredder::ClearBlockingAttributes(const char* path, OpenFile& f
   return Opened::kFile;
 }
 
-Shredder::Opened Shredder::OpenForOverwrite(const char* path, OpenFile& file) {
-  file.sector = SectorSizeOf(path);
+Shredder::Opened Shredder::OpenForOverwrite(const Name& name, OpenFile& file, bool walkedAsLink) {
+  file.sector = SectorSizeOf(name);
   // Buffered writes on a volume whose sectors do not fit the chunk: the
   // flush after the overwrite brings them to the disk all the same.
   const DWORD flags =
@@ -555,18 +315,23 @@ Shredder::Opened Shredder::OpenForOverwrite(const char* path, OpenFile& file) {
     DWORD code;
     // One handle serves the whole destruction: the overwrite, the cut, the
     // new name and the removal all reach the file that was checked.
-    HANDLE opened = Unredirected([&] {
-      return CreateFileA(path, GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
-                         OPEN_EXISTING, flags, nullptr);
+    HANDLE opened = name.wide.empty() ? INVALID_HANDLE_VALUE : Unredirected([&] {
+      return CreateFileW(name.wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                         FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr);
     });
+    if (name.wide.empty()) SetLastError(ERROR_INVALID_NAME);
     if (opened != INVALID_HANDLE_VALUE && opened != nullptr) {
       file.handle.Reset(opened);
       // Whatever the name showed a moment ago, the handle tells what was opened.
       bool isLink = false;
-      code = Examine(file, path, isLink);
+      code = Examine(file, name, isLink);
       if (isLink) {
         file.handle.Reset();
-        return RemoveLink(path, file.facts.attributes & FILE_ATTRIBUTE_DIRECTORY)
+        if (!walkedAsLink) {
+          if (ReportBecameLink(name, false)) continue;
+          return Opened::kGivenUp;
+        }
+        return RemoveLink(name, file.facts.attributes & FILE_ATTRIBUTE_DIRECTORY)
                    ? Opened::kLinkRemoved
                    : Opened::kGivenUp;
       }
@@ -579,36 +344,37 @@ Shredder::Opened Shredder::OpenForOverwrite(const char* path, OpenFile& file) {
       // writing: see what the name holds once.
       if (code == ERROR_ACCESS_DENIED && !looked) {
         looked = true;
-        const Opened seen = ClearBlockingAttributes(path, file, code);
+        const Opened seen = ClearBlockingAttributes(name, file, code, walkedAsLink);
         if (seen != Opened::kFile) return seen;
         if (file.clearedAttributes != INVALID_FILE_ATTRIBUTES) continue;
       }
     }
-    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) {
-      PutAttributesBack(path, file.clearedAttributes);
+    if (AfterFailure("ErrDelFile", name.shown, code) == Next::kGiveUp) {
+      PutAttributesBack(name, file.clearedAttributes);
       return Opened::kGivenUp;
     }
   }
 }
 
-void Shredder::PutAttributesBack(const char* path, DWORD attributes) {
+void Shredder::PutAttributesBack(const Name& name, DWORD attributes) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  kx::FileHandle look(OpenItemItself(path));
-  if (look && CheckInside(look.Get()) == ERROR_SUCCESS)
+  kx::FileHandle look(OpenItemItself(name.wide));
+  if (look && anchor_.Check(look.Get()) == ERROR_SUCCESS)
     SetAttributesThrough(look.Get(), attributes);
 }
 
-bool Shredder::Overwrite(OpenFile& file, const char* path) {
+bool Shredder::Overwrite(OpenFile& file, const Name& name) {
   HANDLE handle = file.handle.Get();
   const OverwritePlan plan = PlanOverwrite(file.size.QuadPart, file.sector);
   for (uint64_t chunk = 0; chunk < plan.wholeChunks; ++chunk) {
-    if (!WriteAt(handle, chunk * kFillBufferSize, kFillBufferSize, path)) return false;
+    if (!WriteAt(handle, chunk * kFillBufferSize, kFillBufferSize, name.shown)) return false;
     job_.doneBytes += kFillBufferSize;
     // Cancelled: the file keeps its name and length and the part not reached.
     if (!Report(nullptr, nullptr)) return false;
   }
   if (plan.tailBytes != 0) {
-    if (!WriteAt(handle, plan.wholeChunks * kFillBufferSize, plan.tailWrite, path)) return false;
+    if (!WriteAt(handle, plan.wholeChunks * kFillBufferSize, plan.tailWrite, name.shown))
+      return false;
     if (plan.cutBack) {
       // Unbuffered writes cover whole sectors; the file ends where it ended.
       FILE_END_OF_FILE_INFO end = {file.size};
@@ -620,158 +386,58 @@ bool Shredder::Overwrite(OpenFile& file, const char* path) {
   // Data that never reached the disk was not destroyed: the file stays.
   while (!writer_->Flush(handle)) {
     DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
-    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return false;
+    if (AfterFailure("ErrDelFile", name.shown, code) == Next::kGiveUp) return false;
   }
-  if (job_.host) job_.host->FileOverwritten(job_, path);
+  if (job_.host) job_.host->FileOverwritten(job_, name.shown);
   return true;
 }
 
-bool Shredder::CutAndRemove(const char* path, OpenFile& file) {
+bool Shredder::CutAndRemove(const Name& name, OpenFile& file) {
   // The length goes to zero through the handle that was checked and
   // overwritten; what the name leads to now does not matter.
   for (;;) {
     FILE_END_OF_FILE_INFO zero = {};
     if (SetFileInformationByHandle(file.handle.Get(), FileEndOfFileInfo, &zero, sizeof zero)) break;
     const DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
-    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return false;
+    if (AfterFailure("ErrDelFile", name.shown, code) == Next::kGiveUp) return false;
   }
-  return RemoveThrough(file.handle, path, file.where, false);
+  return RemoveThrough(file.handle, name.shown, file.where, false);
 }
 
 bool Shredder::Remove(const char* path, bool folder) {
   if (NamesDriveRoot(path)) return true;
-  Anchor anchor(*this, path, !anchored_);
+  Anchor anchor(*this, path, !anchor_.Taken());
+  return RemoveItem(NameOf(path), folder);
+}
+
+bool Shredder::RemoveItem(const Name& name, bool folder) {
   for (;;) {
     kx::FileHandle item;
     HandleFacts facts;
-    DWORD code = LookAtItself(path, item, facts);
+    DWORD code = LookAtItself(name.wide, item, facts);
     if (code == ERROR_SUCCESS) {
       std::wstring where;
       if (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         item.Reset();
-        return RemoveLink(path, folder);
-      } else if ((code = CheckInside(item.Get(), &where)) == ERROR_SUCCESS) {
-        if (where.empty()) where = Widened(path);
+        return RemoveLink(name, folder);
+      } else if ((code = anchor_.Check(item.Get(), &where)) == ERROR_SUCCESS &&
+                 (folder || facts.links <= 1)) {
+        if (where.empty()) where = name.wide;
         // A read-only item refuses to go; cleared attributes come back when
         // the item stays.
         const bool cleared = (facts.attributes & kAttributesThatBlock) &&
                              SetAttributesThrough(item.Get(), FILE_ATTRIBUTE_NORMAL);
-        if (RemoveThrough(item, path, where, folder)) return true;
+        if (RemoveThrough(item, name.shown, where, folder)) return true;
         if (cleared) SetAttributesThrough(item.Get(), facts.attributes);
         return false;
+      } else if (code == ERROR_SUCCESS) {
+        code = kReasonOtherNames;
       }
     }
     item.Reset();
-    if (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", path, code) == Next::kGiveUp)
+    if (AfterFailure(folder ? "ErrDelFolder" : "ErrDelFile", name.shown, code) == Next::kGiveUp)
       return false;
   }
 }
 
-Shredder::Entered Shredder::EnterFolder(const DeleteItem& item) {
-  for (;;) {
-    DWORD code;
-    kx::FileHandle folder(OpenFolderToLook(item.path));
-    if (!folder) {
-      code = LastErrorOr(ERROR_PATH_NOT_FOUND);
-    } else {
-      const HandleFacts facts = FactsOf(folder.Get());
-      if (!facts.known) {
-        code = LastErrorOr(ERROR_INVALID_FUNCTION);
-      } else if (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        return Entered::kLink;
-      } else if (!(facts.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        code = ERROR_DIRECTORY;
-      } else {
-        code = CheckInside(folder.Get());
-        if (code == ERROR_SUCCESS) return Entered::kInside;
-      }
-    }
-    folder.Reset();
-    if (AfterFailure("ErrDelFolder", item.path, code) == Next::kGiveUp) return Entered::kGivenUp;
-  }
-}
-
-bool Shredder::DeleteItemTree(DeleteItem& item) {
-  const bool isRoot = item.parent == nullptr;
-  const char* name = item.name ? item.name : "";
-  // The labels are worded only when the window will show them.
-  const bool labelsDue =
-      job_.host && LabelsDue(GetTickCount(), job_.lastLabelUpdate, job_.settings.updatePeriodMs);
-  std::string folderText;
-  if (labelsDue && !isRoot && item.parent->name && item.parent->name[0] != '\0')
-    folderText = FormatWithArgs(LangText("InFolder"), item.parent->name);
-  const char* fileLabel = labelsDue && name[0] != '\0' ? name : nullptr;
-  const char* folderLabel = labelsDue && !isRoot ? folderText.c_str() : nullptr;
-  if (!Report(fileLabel, folderLabel)) return false;
-
-  // Everything below a selected item must lie inside it, whatever its path
-  // leads to by the time it is reached.
-  Anchor anchor(*this, item.path, !isRoot && (item.parent->parent == nullptr || !anchored_));
-
-  if (!isRoot && item.isFolder) {
-    switch (EnterFolder(item)) {
-      case Entered::kInside:
-        break;
-      case Entered::kLink:
-        // Became a link after it was walked: its listed contents would now
-        // be found somewhere else.
-        job_.doneBytes += static_cast<uint64_t>(TotalSize(item));
-        return RemoveLink(item.path, true);
-      case Entered::kGivenUp:
-        job_.doneBytes += static_cast<uint64_t>(TotalSize(item));
-        Report(fileLabel, folderLabel);
-        return false;
-    }
-  }
-
-  bool result = true;
-  for (DeleteItem* child = item.firstChild; child; child = child->next) {
-    if (!Report(nullptr, nullptr)) return false;
-    if (!DeleteItemTree(*child)) result = false;
-  }
-  // A folder with anything left inside stays in place.
-  if (!result || isRoot) return result;
-
-  if (item.isFolder) {
-    result = Remove(item.path, true);
-    Report(fileLabel, folderLabel);
-    return result;
-  }
-
-  const uint64_t before = job_.doneBytes;
-  const int64_t shredded = ShredFile(item.path);
-  const uint64_t counted = job_.doneBytes - before;
-  if (item.size > 0 && counted < static_cast<uint64_t>(item.size)) {
-    // Shrunk, skipped or given up: the bar still reaches its end.
-    job_.doneBytes += static_cast<uint64_t>(item.size) - counted;
-    Report(fileLabel, folderLabel);
-  }
-  return shredded != kShredGivenUp;
-}
-
-bool Shredder::Delete() {
-  // Built afresh from this job's settings, whatever an earlier pass left.
-  FreeFillBuffer(job_.fillBuffer);
-  ownsFillBuffer_ = false;
-  if (!EnsureFillBuffer()) return false;
-  job_.skipAllDeleteErrors = job_.settings.skipErrors;
-  job_.totalBytes = static_cast<uint64_t>(TotalSize(job_.root));
-  job_.doneBytes = 0;
-  if (job_.host) job_.host->SetBusy(job_, false);
-  Report("", "");
-  job_.lastLabelUpdate = 0;
-  const bool result = DeleteItemTree(job_.root);
-  FreeFillBuffer(job_.fillBuffer);
-  ownsFillBuffer_ = false;
-  return result;
-}
-
-bool Delete(DeleteJob& job) { return Shredder(job).Delete(); }
-
-bool DeleteItemTree(DeleteItem& item) { return Shredder(*item.job).DeleteItemTree(item); }
-
-int64_t Shred(const char* path, DeleteJob& job) { return Shredder(job).Shred(path); }
-
-bool Remove(const char* path, DeleteJob& job, bool folder) {
-  return Shredder(job).Remove(path, folder);
-}
+}  // namespace engine

@@ -3,12 +3,20 @@
 // the fill pattern, cut to zero length and removed under a temporary name;
 // folders go after their contents. Runs on the job's worker thread and talks
 // to the user only through the job's host (progress reports and prompts).
+//
+// Every name reaches the system in its long wide form, as the user chose it
+// (a trailing dot or space included), and everything after the open goes
+// through the handle that was checked to lie inside the selected item.
+// shredder.cpp holds the steps of one file or folder, shredder_tree.cpp the
+// pass over the tree; containment.h decides what lies inside.
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
+#include "engine/containment.h"
 #include "engine/delete_job.h"
+#include "engine/handle_ops.h"
 #include "framework/handle.h"
 
 // Shred's answer for a file that is still there: it could not be opened,
@@ -33,6 +41,8 @@ class FileWriter {
   HANDLE lastFile_ = nullptr;  // the handle the file position below belongs to
   uint64_t position_ = 0;
 };
+
+namespace engine {
 
 class Shredder {
  public:
@@ -67,60 +77,83 @@ class Shredder {
   enum class Opened { kFile, kLinkRemoved, kGivenUp };
   enum class Entered { kInside, kLink, kGivenUp };
   struct OpenFile;
-  class Anchor;
-  // The three steps of Shred, all through one handle. The open removes a
-  // link in place of opening it and learns the sector size and length; the
-  // overwrite writes the fill pattern over every byte and flushes; the cut
-  // sets the length to zero and the file is removed.
-  Opened OpenForOverwrite(const char* path, OpenFile& file);
-  bool Overwrite(OpenFile& file, const char* path);
-  bool CutAndRemove(const char* path, OpenFile& file);
+  // Holds the place of one item for as long as it is being destroyed, when
+  // no item around it holds one already.
+  class Anchor {
+   public:
+    Anchor(Shredder& shredder, const char* path, bool take) : shredder_(shredder), took_(take) {
+      if (take) shredder.anchor_.Take(path);
+    }
+    ~Anchor() {
+      if (took_) shredder_.anchor_.Clear();
+    }
+    Anchor(const Anchor&) = delete;
+    Anchor& operator=(const Anchor&) = delete;
+
+   private:
+    Shredder& shredder_;
+    bool took_;
+  };
+  // An item as the user knows it (shown in prompts) and as the system is
+  // asked for it.
+  struct Name {
+    const char* shown;
+    std::wstring wide;
+  };
+  static Name NameOf(const char* path);
+
+  // The three steps of a file, all through one handle. The open removes a
+  // link in place of opening it (unless the walk found data there: then it
+  // is a failed step) and learns the sector size and length; the overwrite
+  // writes the fill pattern over every byte and flushes; the cut sets the
+  // length to zero and the file is removed.
+  int64_t ShredFile(const Name& name, bool walkedAsLink);
+  Opened OpenForOverwrite(const Name& name, OpenFile& file, bool walkedAsLink);
+  bool Overwrite(OpenFile& file, const Name& name);
+  bool CutAndRemove(const Name& name, OpenFile& file);
+  bool RemoveItem(const Name& name, bool folder);
   // For a file that refused to be opened for writing: removes it when it is
   // a link, else clears the attributes that keep it from being written when
-  // it lies inside the item (code gets the reason when it does not).
-  Opened ClearBlockingAttributes(const char* path, OpenFile& file, DWORD& code);
-  // Renames the item behind the handle to a temporary name beside where
-  // (its full path) and removes it; on giving up it gets its name back.
-  bool RemoveThrough(kx::FileHandle& item, const char* path, const std::wstring& where,
-                     bool folder);
-  uint32_t NextTemporaryNumber();
-  int64_t ShredFile(const char* path);
+  // it lies inside the item and has no other names (code gets the reason
+  // when it does not).
+  Opened ClearBlockingAttributes(const Name& name, OpenFile& file, DWORD& code, bool walkedAsLink);
   // What the handle of an opened file shows: ERROR_SUCCESS for a plain file
   // inside the selected item, or the reason it must not be written.
-  DWORD Examine(OpenFile& file, const char* path, bool& isLink);
-  // ERROR_SUCCESS when the handle's final path lies inside the item being
-  // destroyed, else the reason; where (when given) gets that final path, or
-  // stays empty when the system could not give it in full.
-  DWORD CheckInside(HANDLE handle, std::wstring* where = nullptr);
-  // Takes the final path that everything of the item at path must lie in.
-  void AnchorOn(const char* path);
+  DWORD Examine(OpenFile& file, const Name& name, bool& isLink);
+  // Renames the item behind the handle to a temporary name beside where
+  // (its full path) and removes it; on giving up it gets its name back, and
+  // the user hears when it cannot.
+  bool RemoveThrough(kx::FileHandle& item, const char* path, const std::wstring& where,
+                     bool folder);
+  void RestoreName(kx::FileHandle& item, const char* path, const std::wstring& where);
+  bool RemoveLink(const Name& name, bool folder);
+  // A link stands where the walk found a file or folder: the data it named
+  // has moved and survives, so this is a failed step, never a success.
+  bool ReportBecameLink(const Name& name, bool folder);
+  void PutAttributesBack(const Name& name, DWORD attributes);
+  uint32_t NextTemporaryNumber();
+  uint32_t SectorSizeOf(const Name& name);
+  bool WriteAt(HANDLE file, uint64_t offset, DWORD size, const char* path);
+
   // Opens a folder before its contents go, to see through the handle what
   // the name leads to now.
-  Entered EnterFolder(const DeleteItem& item);
-  void PutAttributesBack(const char* path, DWORD attributes);
+  Entered EnterFolder(const Name& name);
+  // For a selected item: ERROR_SUCCESS when it and its folder are what they
+  // were when the user confirmed them.
+  DWORD CheckStillChosen(const char* path);
+
   bool Report(const char* fileText, const char* folderText);
   Next AfterFailure(const char* messageKey, const char* path, DWORD code);
   bool EnsureFillBuffer();
-  uint32_t SectorSizeOf(const char* path);
-  bool WriteAt(HANDLE file, uint64_t offset, DWORD size, const char* path);
-  bool RemoveLink(const char* path, bool folder);
-  // CheckInside for a handle whose final path the system cannot give in
-  // full (Wine, near the path limit): its volume and its path on the volume.
-  DWORD CheckInsideOnVolume(HANDLE handle, DWORD finalPathError);
 
   DeleteJob& job_;
   FileWriter defaultWriter_;
   FileWriter* writer_;
   bool ownsFillBuffer_ = false;
   bool cancelled_ = false;
-  // The final path of the item being destroyed; empty when it could not be
-  // had (anchorError_ says why) or when no item is being destroyed.
-  std::wstring anchor_;
-  DWORD anchorError_ = 0;
-  // The serial number of the volume the anchor lies on; 0 when unknown.
-  DWORD anchorVolume_ = 0;
-  bool anchored_ = false;
-  char sectorFolder_[kMaxPathBytes + 1] = "";
+  // The place of the item being destroyed; not taken while none is.
+  SelectionAnchor anchor_;
+  std::wstring sectorFolder_;
   uint32_t sectorSize_ = 0;
   uint32_t temporaryNumber_ = 0;
 };
@@ -130,3 +163,11 @@ bool Delete(DeleteJob& job);
 bool DeleteItemTree(DeleteItem& item);
 int64_t Shred(const char* path, DeleteJob& job);
 bool Remove(const char* path, DeleteJob& job, bool folder);
+
+}  // namespace engine
+
+using engine::Shredder;
+using engine::Delete;
+using engine::DeleteItemTree;
+using engine::Remove;
+using engine::Shred;

@@ -45,6 +45,15 @@ constexpr EnglishText kEnglishTexts[] = {
     {"Global", "ReasonNotALink",
      "The system keeps this item's data in a special form (deduplicated, compressed or held in "
      "the cloud). It cannot be overwritten in place."},
+    {"Global", "ReasonChanged",
+     "It is not the item that was confirmed: it, or a folder above it, was moved or replaced "
+     "since (perhaps by a link to another place). Nothing of it was touched."},
+    {"Global", "ReasonBecameLink",
+     "A link stands where a file or folder was found moments ago. The data it held has moved "
+     "elsewhere and was not destroyed."},
+    {"Global", "ErrRestoreName",
+     "'%1' could not be deleted and cannot get its name back: it stays under a temporary name "
+     "(KX...tmp) in its folder.\r\n\r\n%2"},
     {"Global", "ErrNotHandedOver",
      "%1 of the selected items cannot be destroyed: their names cannot be handed to %Name%. They "
      "are left as they are."},

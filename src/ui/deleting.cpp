@@ -10,6 +10,7 @@
 #include "base/path_utils.h"
 #include "base/product.h"
 #include "base/settings_store.h"
+#include "engine/containment.h"
 #include "engine/progress_math.h"
 #include "engine/run_job.h"
 #include "framework/com.h"
@@ -62,6 +63,9 @@ DWORD WINAPI DeleteWorker(void* param) {
 
 bool DeletionRunner::StartDeletion(DeleteJob& pending, HWND mainWindow) {
   if (CountItems(pending) == 0) return false;
+  // What the user is about to confirm is what the job will destroy, or
+  // nothing: a folder swapped for a link meanwhile is refused by the job.
+  TakeChosenIdentities(pending);
   CKXConfirmDlg confirm(pending, this);
   if (confirm.DoModal(mainWindow) != IDOK) return false;
   return StartWorker(pending, mainWindow);
@@ -77,6 +81,9 @@ bool DeletionRunner::StartWorker(DeleteJob& pending, HWND mainWindow) {
   auto* job = new (std::nothrow) DeleteJob;
   if (!job) return false;
   BuildJob(*job);
+  // Items added after the confirmation (the batch list) are held to what
+  // they are now.
+  TakeChosenIdentities(pending, true);
   CopyItems(*job, pending);
   // Released by the worker when its job and progress window have ended.
   HoldStoredTexts();

@@ -44,3 +44,18 @@ TEST(WideToAnsiExact, WhatWouldNameAnotherItemIsRefused) {
 }
 
 }  // namespace
+
+TEST(LongPathOf, NamesReachTheSystemAsTheyAreWritten) {
+  // A trailing dot or space is kept; separators are tidied.
+  EXPECT_EQ(LongPathOf("C:\\Data\\report."), L"\\\\?\\C:\\Data\\report.");
+  EXPECT_EQ(LongPathOf("C:/Data//folder \\"), L"\\\\?\\C:\\Data\\folder ");
+  EXPECT_EQ(LongPathOf("c:\\"), L"\\\\?\\c:\\");
+  EXPECT_EQ(LongPathOf("C:"), L"\\\\?\\C:\\");
+  EXPECT_EQ(LongPathOf("\\\\server\\share\\a."), L"\\\\?\\UNC\\server\\share\\a.");
+  EXPECT_EQ(LongPathOf("\\\\?\\C:\\x."), L"\\\\?\\C:\\x.");
+  EXPECT_EQ(LongPathOf("\\\\?\\UNC\\server\\share\\x"), L"\\\\?\\UNC\\server\\share\\x");
+  // What the system would resolve against something else is refused.
+  for (const char* refused : {"", "report.", "C:relative", "\\rooted", "C:\\a\\..\\b",
+                              "C:\\a\\.\\b", "\\\\server", "\\\\?\\relative"})
+    EXPECT_EQ(LongPathOf(refused), L"") << refused;
+}

@@ -147,13 +147,14 @@ TEST(OverwritePlan, OnlyNameSurrogatesAreRemovedAsLinks) {
 TEST(OverwritePlan, AFinalPathLiesInsideOnlyBelowItsAnchor) {
   const wchar_t* anchor = L"\\\\?\\C:\\Data\\Sel";
   for (const wchar_t* inside :
-       {L"\\\\?\\C:\\Data\\Sel", L"\\\\?\\c:\\data\\SEL\\a.txt", L"\\\\?\\C:\\Data\\Sel\\deep\\b"})
+       {L"\\\\?\\C:\\Data\\Sel", L"\\\\?\\C:\\Data\\Sel\\a.txt", L"\\\\?\\C:\\Data\\Sel\\deep\\b"})
     EXPECT_TRUE(PathLiesInside(inside, anchor));
   for (const wchar_t* outside :
        {L"\\\\?\\C:\\Data\\Sel2", L"\\\\?\\C:\\Data\\Se", L"\\\\?\\C:\\Data",
-        L"\\\\?\\Z:\\tmp\\Sel\\a", L"\\\\?\\C:\\Data\\Sel.txt", L""})
+        L"\\\\?\\Z:\\tmp\\Sel\\a", L"\\\\?\\C:\\Data\\Sel.txt", L"",
+        // a case twin is another folder where the file system tells cases apart
+        L"\\\\?\\C:\\Data\\sel\\a.txt", L"\\\\?\\c:\\data\\SEL"})
     EXPECT_FALSE(PathLiesInside(outside, anchor));
-  // Letters beyond ASCII are compared exactly; so is everything else.
   EXPECT_FALSE(PathLiesInside(L"\\\\?\\C:\\\u00c4\\x", L"\\\\?\\C:\\\u00e4"));
   EXPECT_FALSE(PathLiesInside(L"\\\\?\\C:\\A@", L"\\\\?\\C:\\A`"));
   // A root holds everything on its volume.

@@ -66,13 +66,13 @@ class ShredTest : public ::testing::Test {
   std::string Make(const std::string& relative, size_t size, char c = 'x') {
     std::string path = scratch / relative;
     std::string folder = path.substr(0, path.rfind('\\'));
-    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryW(kxtest::FileName(folder).c_str(), nullptr);
     EXPECT_TRUE(WriteBytes(path, Fill(size, c))) << path;
     return path;
   }
   std::string Folder(const std::string& relative) {
     std::string path = scratch / relative;
-    CreateDirectoryA(path.c_str(), nullptr);
+    CreateDirectoryW(kxtest::FileName(path).c_str(), nullptr);
     return path;
   }
 
@@ -687,5 +687,101 @@ TEST_F(ShredTest, AFolderSwappedForALinkAfterTheWalkIsAFailedStepNeverAWriteOuts
   EXPECT_TRUE(Exists(base + "\\sel\\inner"));
   EXPECT_FALSE(host.prompts.empty());
   for (const auto& prompt : host.prompts) EXPECT_NE(prompt.path.find(base), std::string::npos);
+}
+#endif
+
+// Names that the system's path parsing rewrites ("report." and "report "
+// become "report") are destroyed as themselves; their twins stay.
+TEST_F(ShredTest, ATrailingDotOrSpaceNamesItsOwnItemAndNeverItsTwin) {
+  const std::string plain = Make("twins\\report", 300, 'p');
+  const std::string dotted = Make("twins\\report.", 70000, 'd');
+  const std::string spaced = Make("twins\\report ", 20, 's');
+  const std::string keptFolder = Make("twins\\folder\\keep.txt", 40, 'k');
+  Folder("twins\\folder.");
+  const std::string inFolder = Make("twins\\folder.\\gone.txt", 50, 'g');
+  for (const std::string& path : {dotted, spaced, scratch / "twins\\folder."}) Add(path);
+  EXPECT_TRUE(Run());
+
+  EXPECT_TRUE(host.prompts.empty());
+  EXPECT_FALSE(Exists(dotted));
+  EXPECT_FALSE(Exists(spaced));
+  EXPECT_FALSE(Exists(scratch / "twins\\folder."));
+  EXPECT_EQ(ReadBytes(plain), Fill(300, 'p'));
+  EXPECT_EQ(ReadBytes(keptFolder), Fill(40, 'k'));
+  EXPECT_EQ(kxtest::Listing(scratch / "twins").size(), 2u);  // report, folder
+  ASSERT_EQ(host.overwrites.size(), 3u);
+  EXPECT_EQ(host.overwrites[0].content.size(), 70000u);  // the dotted one's own bytes
+}
+
+// The folder a selected item lies in is replaced by another one between the
+// confirmation and the work: the item is another one now and not touched.
+TEST_F(ShredTest, AnItemWhoseFolderWasReplacedAfterTheConfirmationIsNotTouched) {
+  const std::string chosen = Make("box\\sel\\a.txt", 30, 'c');
+  const std::string other = Make("other\\sel\\a.txt", 30, 'o');
+  Add(scratch / "box\\sel");
+  TakeChosenIdentities(job);
+  ASSERT_TRUE(MoveFileA((scratch / "box").c_str(), (scratch / "box-then").c_str()));
+  ASSERT_TRUE(MoveFileA((scratch / "other").c_str(), (scratch / "box").c_str()));
+  host.answers = {kAnswerSkip};
+  EXPECT_FALSE(Run());
+
+  ASSERT_EQ(host.prompts.size(), 1u);
+  EXPECT_EQ(host.prompts[0].code, kReasonChanged);
+  EXPECT_EQ(ReadBytes(scratch / "box\\sel\\a.txt"), Fill(30, 'o'));
+  EXPECT_EQ(ReadBytes(scratch / "box-then\\sel\\a.txt"), Fill(30, 'c'));
+  EXPECT_TRUE(host.overwrites.empty());
+}
+
+// A file with another name keeps its attributes, which that name shares;
+// an item that cannot get its name back after a refused removal says so.
+TEST_F(ShredTest, OtherNamesKeepTheirAttributesAndALostNameIsReported) {
+  const std::string outside = Make("names\\outside.txt", 20, 'n');
+  const std::string inside = scratch / "names\\inside.txt";
+  ASSERT_TRUE(CreateHardLinkA(inside.c_str(), outside.c_str(), nullptr));
+  ASSERT_TRUE(SetFileAttributesA(outside.c_str(), FILE_ATTRIBUTE_READONLY));
+  host.answers = {kAnswerSkip};
+  EXPECT_FALSE(Remove(inside.c_str(), job, false));
+  ASSERT_EQ(host.prompts.size(), 1u);
+  EXPECT_EQ(host.prompts[0].code, kReasonOtherNames);
+  EXPECT_TRUE(AttributesOf(outside) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(Exists(inside));
+
+  // The folder cannot go (not empty), and while the user decides its own
+  // name is taken by something new.
+  const std::string folder = Folder("lost");
+  Make("lost\\inner.txt", 10, 'i');
+  host.prompts.clear();
+  host.beforeAnswer = [&](const kxtest::ScriptedHost::Prompt& prompt) {
+    if (host.prompts.size() == 1) WriteBytes(folder, "newcomer");
+  };
+  host.answers = {kAnswerSkip, kAnswerSkip};
+  EXPECT_FALSE(Remove(folder.c_str(), job, true));
+  ASSERT_EQ(host.prompts.size(), 2u);
+  EXPECT_EQ(host.prompts[1].message, Text("ErrRestoreName"));
+  EXPECT_EQ(host.prompts[1].path, folder);
+  EXPECT_EQ(ReadBytes(folder), "newcomer");
+  EXPECT_EQ(kxtest::Listing(scratch.Path(), "KX*.tmp").size(), 1u);
+}
+
+#ifdef KX_ENGINE_LINK_DIR
+// Case twins in a Linux folder are two items: the link in the selected "sel"
+// to the unselected "Sel" leads outside, and "report.txt" beside the
+// selected "Report.txt" is another file.
+TEST_F(ShredTest, ACaseTwinOutsideTheSelectionIsAnotherItem) {
+  const std::string base = kxtest::WinePath(KX_ENGINE_LINK_DIR) + "\\case";
+  Add(base + "\\sel");
+  Add(base + "\\Report.txt");
+  host.answers = {kAnswerSkip};
+  EXPECT_FALSE(Run());
+
+  EXPECT_EQ(ReadBytes(base + "\\Sel\\precious.bin"), "precious\n");
+  EXPECT_EQ(ReadBytes(base + "\\report.txt"), "neighbour\n");
+  EXPECT_FALSE(Exists(base + "\\sel\\own.txt"));
+  const auto* prompt = PromptFor(host, base + "\\sel\\lnk.bin");
+  ASSERT_NE(prompt, nullptr);
+  EXPECT_EQ(prompt->code, kReasonOutsideSelection);
+  EXPECT_EQ(host.prompts.size(), 1u);
+  // Report.txt went by its own name.
+  EXPECT_EQ(kxtest::Listing(base, "Report.txt"), std::vector<std::string>{"report.txt"});
 }
 #endif

@@ -8,31 +8,55 @@
 
 namespace kxtest {
 
-inline bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Removes a tree without ever entering a link.
-inline void RemoveTree(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+// Removes a tree without ever entering a link. Names are used in their long
+// form, so that "name." and "name " are removed as themselves.
+inline void RemoveTreeW(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
     if (find != INVALID_HANDLE_VALUE) {
       do {
-        std::string name = entry.cFileName;
-        if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-      } while (FindNextFileA(find, &entry));
+        std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..") RemoveTreeW(path + L"\\" + name);
+      } while (FindNextFileW(find, &entry));
       FindClose(find);
     }
   }
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    if (!RemoveDirectoryA(path.c_str())) DeleteFileA(path.c_str());
+    if (!RemoveDirectoryW(path.c_str())) DeleteFileW(path.c_str());
   } else {
-    DeleteFileA(path.c_str());
+    DeleteFileW(path.c_str());
   }
+}
+
+// The long form of a full path in the code page ("\\?\C:\..."), under
+// which the system takes every name as it is written.
+inline std::wstring LongName(const std::string& path) {
+  std::wstring wide(path.size() + 1, L'\0');
+  const int units = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(),
+                                        static_cast<int>(wide.size()));
+  wide.resize(units > 0 ? static_cast<size_t>(units) - 1 : 0);
+  return L"\\\\?\\" + wide;
+}
+
+inline void RemoveTree(const std::string& path) { RemoveTreeW(LongName(path)); }
+
+// A drive path in its long form, anything else as it is: the helpers below
+// reach "name." itself, never its twin "name".
+inline std::wstring FileName(const std::string& path) {
+  if (path.size() > 2 && path[1] == ':' && path[2] == '\\') return LongName(path);
+  std::wstring wide(path.size() + 1, L'\0');
+  const int units = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(),
+                                        static_cast<int>(wide.size()));
+  wide.resize(units > 0 ? static_cast<size_t>(units) - 1 : 0);
+  return wide;
+}
+
+inline bool Exists(const std::string& path) {
+  return GetFileAttributesW(FileName(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // A fresh folder below the temporary folder (whose path holds no blank under
@@ -61,7 +85,7 @@ class ScratchFolder {
 };
 
 inline bool WriteBytes(const std::string& path, const std::string& content) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = CreateFileW(FileName(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
@@ -73,7 +97,7 @@ inline bool WriteBytes(const std::string& path, const std::string& content) {
 
 // The whole content, or "<missing>" when the file cannot be read.
 inline std::string ReadBytes(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+  HANDLE file = CreateFileW(FileName(path).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "<missing>";
