@@ -80,6 +80,16 @@ void SelectionAnchor::Take(const char* path) {
     error_ = LastErrorOr(ERROR_FILE_NOT_FOUND);
     return;
   }
+  // The folder must list the item under exactly the name it was chosen by
+  // (or its short name): where the chosen one is gone, a file system that
+  // tells cases apart may still find a case twin by that name, which is
+  // another item.
+  const size_t slash = itemName.find_last_of(L'\\');
+  if (itemName.compare(slash + 1, std::wstring::npos, entry.cFileName) != 0 &&
+      itemName.compare(slash + 1, std::wstring::npos, entry.cAlternateFileName) != 0) {
+    error_ = ERROR_FILE_NOT_FOUND;
+    return;
+  }
   if (folder.back() != L'\\') folder += L'\\';
   anchor_ = folder + entry.cFileName;
 }

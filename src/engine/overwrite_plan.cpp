@@ -9,6 +9,13 @@ bool UnbufferedFits(uint32_t sectorSize) {
   return powerOfTwo && sectorSize <= kFillBufferAlignment && kFillBufferSize % sectorSize == 0;
 }
 
+bool OverwriteBuffered(int64_t size, uint32_t sectorSize) {
+  // The largest file record in use is 4 KiB; what lives in it is smaller.
+  constexpr int64_t kLargestRecord = 4096;
+  return UnbufferedFits(sectorSize) && size > 0 && size < kLargestRecord &&
+         size % sectorSize != 0;
+}
+
 OverwritePlan PlanOverwrite(int64_t size, uint32_t sectorSize) {
   OverwritePlan plan{};
   plan.unbuffered = UnbufferedFits(sectorSize);

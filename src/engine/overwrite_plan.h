@@ -20,6 +20,12 @@ struct OverwritePlan {
 // True when unbuffered writes of whole chunks from the fill buffer are
 // possible on a volume with this sector size (0: unknown).
 bool UnbufferedFits(uint32_t sectorSize);
+// True when a file of `size` bytes is written through a buffered handle even
+// on a volume that allows unbuffered writes: its last write would be
+// rounded up past its end, and a file that small may keep its contents
+// inside its file record (NTFS), which the longer file would leave for a
+// cluster of its own, with the old contents still in the record.
+bool OverwriteBuffered(int64_t size, uint32_t sectorSize);
 // The plan for a file of `size` bytes (negative counts as empty).
 OverwritePlan PlanOverwrite(int64_t size, uint32_t sectorSize);
 

@@ -213,14 +213,14 @@ bool Shredder::RemoveThrough(kx::FileHandle& item, const char* path, const std::
 int64_t Shredder::Shred(const char* path) {
   Anchor anchor(*this, path, !anchor_.Taken());
   // A file destroyed on its own is what the caller named, link or not.
-  return ShredFile(NameOf(path), true);
+  return ShredFile(NameOf(path), true, -1);
 }
 
-int64_t Shredder::ShredFile(const Name& name, bool walkedAsLink) {
+int64_t Shredder::ShredFile(const Name& name, bool walkedAsLink, int64_t sizeHint) {
   if (!Report(nullptr, nullptr)) return kShredGivenUp;
   if (!EnsureFillBuffer()) return kShredGivenUp;
   OpenFile file;
-  switch (OpenForOverwrite(name, file, walkedAsLink)) {
+  switch (OpenForOverwrite(name, file, walkedAsLink, sizeHint)) {
     case Opened::kLinkRemoved:
       return 0;
     case Opened::kGivenUp:
@@ -304,11 +304,15 @@ Shredder::Opened Shredder::ClearBlockingAttributes(const Name& name, OpenFile& f
   return Opened::kFile;
 }
 
-Shredder::Opened Shredder::OpenForOverwrite(const Name& name, OpenFile& file, bool walkedAsLink) {
+Shredder::Opened Shredder::OpenForOverwrite(const Name& name, OpenFile& file, bool walkedAsLink,
+                                            int64_t sizeHint) {
   file.sector = SectorSizeOf(name);
-  // Buffered writes on a volume whose sectors do not fit the chunk: the
-  // flush after the overwrite brings them to the disk all the same.
-  const DWORD flags =
+  // Buffered writes on a volume whose sectors do not fit the chunk, and for
+  // small files whose last write must not run past their end: the flush
+  // after the overwrite brings them to the disk all the same. A buffered
+  // handle plans as if the sector size were unknown.
+  if (OverwriteBuffered(sizeHint, file.sector)) file.sector = 0;
+  DWORD flags =
       FILE_FLAG_OPEN_REPARSE_POINT | (UnbufferedFits(file.sector) ? FILE_FLAG_NO_BUFFERING : 0);
   bool looked = false;
   for (;;) {
@@ -334,6 +338,13 @@ Shredder::Opened Shredder::OpenForOverwrite(const Name& name, OpenFile& file, bo
         return RemoveLink(name, file.facts.attributes & FILE_ATTRIBUTE_DIRECTORY)
                    ? Opened::kLinkRemoved
                    : Opened::kGivenUp;
+      }
+      if (code == ERROR_SUCCESS && OverwriteBuffered(file.size.QuadPart, file.sector)) {
+        // Smaller than the walk found it: open it again, buffered.
+        file.handle.Reset();
+        file.sector = 0;
+        flags &= ~FILE_FLAG_NO_BUFFERING;
+        continue;
       }
       if (code == ERROR_SUCCESS) return Opened::kFile;
       // Not held while the user decides: the other program may need it.

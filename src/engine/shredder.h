@@ -107,8 +107,10 @@ class Shredder {
   // is a failed step) and learns the sector size and length; the overwrite
   // writes the fill pattern over every byte and flushes; the cut sets the
   // length to zero and the file is removed.
-  int64_t ShredFile(const Name& name, bool walkedAsLink);
-  Opened OpenForOverwrite(const Name& name, OpenFile& file, bool walkedAsLink);
+  // sizeHint: the length the walk found (-1: unknown), which picks the
+  // kind of handle before the file is opened.
+  int64_t ShredFile(const Name& name, bool walkedAsLink, int64_t sizeHint);
+  Opened OpenForOverwrite(const Name& name, OpenFile& file, bool walkedAsLink, int64_t sizeHint);
   bool Overwrite(OpenFile& file, const Name& name);
   bool CutAndRemove(const Name& name, OpenFile& file);
   bool RemoveItem(const Name& name, bool folder);

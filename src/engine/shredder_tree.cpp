@@ -113,7 +113,7 @@ bool Shredder::DeleteItemTree(DeleteItem& item) {
   }
 
   const uint64_t before = job_.doneBytes;
-  const int64_t shredded = ShredFile(name, item.isLink != 0);
+  const int64_t shredded = ShredFile(name, item.isLink != 0, item.size);
   const uint64_t counted = job_.doneBytes - before;
   if (item.size > 0 && counted < static_cast<uint64_t>(item.size)) {
     // Shrunk, skipped or given up: the bar still reaches its end.
