@@ -12,6 +12,22 @@
 
 using namespace engine;
 
+namespace {
+
+// Whether name is the short (8.3) name of the item at the full path.
+bool IsShortNameOf(const std::wstring& name, const std::wstring& path) {
+  if (name.find(L'~') == std::wstring::npos || path.empty()) return false;
+  wchar_t shortPath[MAX_PATH + 1];
+  const DWORD length = Unredirected([&] {
+    return GetShortPathNameW(path.c_str(), shortPath, MAX_PATH + 1);
+  });
+  if (length == 0 || length > MAX_PATH) return false;
+  const std::wstring shortened(shortPath, length);
+  return shortened.compare(shortened.find_last_of(L'\\') + 1, std::wstring::npos, name) == 0;
+}
+
+}  // namespace
+
 void SelectionAnchor::Clear() {
   taken_ = false;
   anchor_.clear();
@@ -66,32 +82,41 @@ void SelectionAnchor::Take(const char* path) {
     error_ = LastErrorOr(ERROR_PATH_NOT_FOUND);
     return;
   }
+  // The name the item bears on the disk, from a handle on the item itself.
+  // It must be the name it was chosen by (or the long form of a chosen
+  // short name): where the chosen one is gone, a file system that tells
+  // cases apart may find a case twin under it, and a system that opens
+  // what a file link leads to names the target. Both are other items.
+  const std::wstring chosen = itemName.substr(itemName.find_last_of(L'\\') + 1);
+  std::wstring onDisk;
   {
     kx::FileHandle handle(OpenFolderToLook(itemName));
-    if (handle) {
-      const FileIdentity id = IdentityOf(handle.Get());
-      identity_.itemVolume = id.volume;
-      identity_.itemIndex = id.index;
+    if (!handle) {
+      error_ = LastErrorOr(ERROR_FILE_NOT_FOUND);
+      return;
+    }
+    const FileIdentity id = IdentityOf(handle.Get());
+    identity_.itemVolume = id.volume;
+    identity_.itemIndex = id.index;
+    const HandleFacts facts = FactsOf(handle.Get());
+    // A link seen as such is named by itself.
+    if (facts.known && (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      onDisk = chosen;
+    } else {
+      const std::wstring final = FinalPathOf(handle.Get());
+      onDisk = final.substr(final.find_last_of(L'\\') + 1);
+      if (onDisk != chosen && !IsShortNameOf(chosen, final)) {
+        error_ = kReasonOutsideSelection;
+        return;
+      }
     }
   }
-  WIN32_FIND_DATAW entry;
-  kx::FindHandle find(Unredirected([&] { return FindFirstFileW(itemName.c_str(), &entry); }));
-  if (!find) {
-    error_ = LastErrorOr(ERROR_FILE_NOT_FOUND);
-    return;
-  }
-  // The folder must list the item under exactly the name it was chosen by
-  // (or its short name): where the chosen one is gone, a file system that
-  // tells cases apart may still find a case twin by that name, which is
-  // another item.
-  const size_t slash = itemName.find_last_of(L'\\');
-  if (itemName.compare(slash + 1, std::wstring::npos, entry.cFileName) != 0 &&
-      itemName.compare(slash + 1, std::wstring::npos, entry.cAlternateFileName) != 0) {
+  if (onDisk.empty()) {
     error_ = ERROR_FILE_NOT_FOUND;
     return;
   }
   if (folder.back() != L'\\') folder += L'\\';
-  anchor_ = folder + entry.cFileName;
+  anchor_ = folder + onDisk;
 }
 
 DWORD SelectionAnchor::Check(HANDLE handle, std::wstring* where) const {
