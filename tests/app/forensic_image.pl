@@ -3,7 +3,8 @@
 # file-system image.
 #   forensic_image.pl fill <folder>   makes the tree and the sentinel in <folder>
 #   forensic_image.pl scan <image>    prints what of them the image still holds:
-#     "blocks <found> <total> names <ansi> <utf16> <count> sentinel <found> <total>"
+#     "blocks <found> <total> names <ansi> <utf16> <count> sentinel <found> <total>
+#      left <name>:<size>:<blocks>,... (or -)"
 # Every 512-byte block of a file begins with the file's marker and the block's
 # number, so each file-system block that survives holds at least one marker
 # whatever the file system's block size; the smallest files are kept in the
@@ -63,17 +64,18 @@ sub scan {
   close($in);
   my %found;
   $found{$1}++ while $raw =~ /\Q$tag\E([a-zS])/g;
-  my ($blocks, $total, $ansi, $utf16) = (0, 0, 0, 0);
+  my ($blocks, $total, $ansi, $utf16, @left) = (0, 0, 0, 0);
   for my $file (@tree) {
     my ($letter, $path, $size) = @$file;
     $blocks += $found{$letter} // 0;
     $total += markers($size);
     (my $name = $path) =~ s{.*/}{};
+    push @left, "$name:$size:$found{$letter}" if $found{$letter};
     ++$ansi if index($raw, $name) >= 0;
     ++$utf16 if index($raw, join('', map { "$_\0" } split //, $name)) >= 0;
   }
-  printf("blocks %d %d names %d %d %d sentinel %d %d\n", $blocks, $total, $ansi, $utf16,
-         scalar @tree, $found{S} // 0, markers($sentinel->[2]));
+  printf("blocks %d %d names %d %d %d sentinel %d %d left %s\n", $blocks, $total, $ansi, $utf16,
+         scalar @tree, $found{S} // 0, markers($sentinel->[2]), join(',', @left) || '-');
 }
 
 my ($command, $where) = @ARGV;

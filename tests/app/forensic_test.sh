@@ -65,12 +65,13 @@ for attempt in 1 2 3 4 5; do
   sleep 1
 done
 
-read -r _ found total _ ansi utf16 names _ kept sentinel \
+read -r _ found total _ ansi utf16 names _ kept sentinel _ left \
   <<<"$(perl "$here/forensic_image.pl" scan "$image")"
 intact=no
 [ "$same" = yes ] && [ "$kept" -eq "$sentinel" ] && intact=yes
 echo "FORENSIC $fs: content blocks found $found of $total;" \
   "names found ANSI $ansi/$names, UTF-16LE $utf16/$names; sentinel intact $intact" \
   "($kept of $sentinel blocks on the image)"
-[ "$found" -eq 0 ] || fail "$found blocks of destroyed contents are still on the image"
+[ "$found" -eq 0 ] ||
+  fail "$found blocks of destroyed contents are still on the image (name:size:blocks $left)"
 [ "$intact" = yes ] || fail "the sentinel beside the tree did not survive whole"
