@@ -8,17 +8,18 @@
 
 #include "base/path_utils.h"
 #include "base/settings_store.h"
+#include "base/size_text.h"
 #include "disk/disk_ids.h"
 #include "disk/disk_logic.h"
 #include "disk/drv_dlg.h"
 #include "disk/raw_volume.h"
-#include "base/size_text.h"
+#include "disk/volume_guard.h"
 #include "engine/fill_buffer.h"
 #include "engine/progress_math.h"
 #include "framework/com.h"
 #include "framework/module.h"
-#include "framework/ui_thread.h"
 #include "framework/system_error.h"
+#include "framework/ui_thread.h"
 #include "lang/text_store.h"
 
 namespace {
@@ -43,14 +44,16 @@ DWORD WINAPI ShellFormatDrive(HWND owner, UINT drive, UINT formatId, UINT option
   return format ? format(owner, drive, formatId, options) : 0;
 }
 
-// The drive may not be erased whatever chose it: it holds the system or the
-// running program.
-bool IsOwnDrive(char letter) {
-  char system[MAX_PATH + 1] = "";
-  char program[MAX_PATH + 1] = "";
-  GetSystemDirectoryA(system, sizeof system);
-  GetModuleFileNameA(nullptr, program, sizeof program);
-  return IsProtectedDrive(letter, system, program);
+// The drive may not be erased whatever chose it, and a letter can be made to
+// name another volume at any time: asked afresh right before every opening.
+// Answers whether the drive may be opened; a refusal is shown with its reason.
+bool MayErase(char letter, HWND owner) {
+  const char* key = GuardTextKey(GuardOf(letter, FindGuardedVolumes()));
+  if (!key) return true;
+  const char drive[] = {letter, ':', '\0'};
+  std::string text = FormatWithArgs(EraseText(key), drive);
+  MessageBoxA(owner, text.c_str(), EraseText("Title"), MB_ICONHAND | MB_OK);
+  return false;
 }
 
 // The fill buffer of one erase, built from the saved settings.
@@ -121,9 +124,9 @@ CKXDelDrvDlg::CKXDelDrvDlg(HWND parent)
       parent_(parent),
       doneIcon(static_cast<HICON>(LoadImageA(kx::ModuleInstance(), MAKEINTRESOURCEA(IDI_STEP_DONE),
                                              IMAGE_ICON, kIconSize, kIconSize, 0))),
-      currentIcon(static_cast<HICON>(LoadImageA(kx::ModuleInstance(),
-                                                MAKEINTRESOURCEA(IDI_STEP_CURRENT), IMAGE_ICON,
-                                                kIconSize, kIconSize, 0))),
+      currentIcon(
+          static_cast<HICON>(LoadImageA(kx::ModuleInstance(), MAKEINTRESOURCEA(IDI_STEP_CURRENT),
+                                        IMAGE_ICON, kIconSize, kIconSize, 0))),
       format_(ShellFormatDrive) {}
 
 // --- Dialog side -------------------------------------------------------------
@@ -227,7 +230,8 @@ RECT CKXDelDrvDlg::StepArea() const {
 void CKXDelDrvDlg::Paint(HDC dc) {
   RECT area = StepArea();
   HFONT font = reinterpret_cast<HFONT>(Send(WM_GETFONT));
-  kx::SelectGuard keepFont(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  kx::SelectGuard keepFont(dc,
+                           font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
   TEXTMETRICA metrics{};
   GetTextMetricsA(dc, &metrics);
   SetBkMode(dc, TRANSPARENT);
@@ -236,7 +240,8 @@ void CKXDelDrvDlg::Paint(HDC dc) {
   for (int i = 0; i < kStepCount; ++i) {
     StepRow row = StepRowAt(area.top, area.bottom, metrics.tmHeight, i);
     HICON icon = i < step ? doneIcon.Get() : i == step ? currentIcon.Get() : nullptr;
-    if (icon) DrawIconEx(dc, kStepLeft, row.iconTop, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+    if (icon)
+      DrawIconEx(dc, kStepLeft, row.iconTop, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
     RECT text = {kStepTextLeft, row.top, area.right, row.top + row.height};
     DrawTextA(dc, stepNames[i].c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   }
@@ -276,12 +281,13 @@ void CKXDelDrvDlg::RunSteps() {
     driveLetter = chooser.selectedDrive;
     if (driveLetter < 'A' || !WindowAlive()) return;
   }
-  if (IsOwnDrive(driveLetter)) return;
   SetDiskText(DescribeDrive(driveLetter));
   SetStep(1);
 
   RawVolume volume(control_);
-  while (!volume.Open(driveLetter)) {
+  for (;;) {
+    if (!MayErase(driveLetter, window)) return;
+    if (volume.Open(driveLetter)) break;
     if (ShowEraseError(volume.LastError(), window, false) != IDRETRY) return;
   }
   while (!volume.Lock()) {
@@ -296,13 +302,16 @@ void CKXDelDrvDlg::RunSteps() {
   SetDiskText(diskText);
   SetStep(2);
   std::string question = FormatWithArgs(EraseText("Confirm"), diskText.c_str());
-  if (MessageBoxA(window, question.c_str(), EraseText("Title"), MB_ICONWARNING | MB_YESNO) != IDYES) return;
+  if (MessageBoxA(window, question.c_str(), EraseText("Title"), MB_ICONWARNING | MB_YESNO) != IDYES)
+    return;
   if (!WindowAlive()) return;
 
   SetStep(3);
   EraseVolume(volume, size);
-  volume.Unlock();
+  // Dismounted while still locked: no one may write the file system's stale
+  // view back onto the erased volume before it goes.
   volume.Dismount();
+  volume.Unlock();
   volume.Close();
   if (outcome_.result == EraseResult::Erased) FormatVolume();
 }

@@ -1,5 +1,7 @@
 #include "disk/disk_logic.h"
 
+#include <cwctype>
+
 #include "engine/fill_buffer.h"
 
 uint32_t UsableSectorSize(uint32_t reported) {
@@ -21,17 +23,68 @@ uint64_t GeometryLength(int64_t cylinders, uint32_t tracksPerCylinder, uint32_t 
   return static_cast<uint64_t>(cylinders) * perCylinder;
 }
 
-char DriveOfPath(const char* path) {
-  if (!path || path[0] == '\0' || path[1] != ':') return 0;
-  char c = path[0];
-  if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return c >= 'A' && c <= 'Z' ? c : 0;
+namespace {
+
+template <typename Char>
+char UpperDrive(const Char* path) {
+  if (!path || path[0] == 0 || path[1] != ':') return 0;
+  Char c = path[0];
+  if (c >= 'a' && c <= 'z') c = static_cast<Char>(c - 'a' + 'A');
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c) : 0;
 }
 
-bool IsProtectedDrive(char letter, const char* systemFolder, const char* programPath) {
-  char upper = DriveOfPath(std::string{letter, ':'}.c_str());
-  if (upper == 0) return false;
-  return upper == DriveOfPath(systemFolder) || upper == DriveOfPath(programPath);
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  if (a.empty() || a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+char DriveOfPath(const char* path) { return UpperDrive(path); }
+char DriveOfPath(const wchar_t* path) { return UpperDrive(path); }
+
+bool SameVolume(const VolumeIdentity& a, const VolumeIdentity& b) {
+  if (SameText(a.name, b.name) || SameText(a.device, b.device)) return true;
+  if (a.letter != 0 && a.letter == b.letter) return true;
+  return a.hasSerial && b.hasSerial && a.serial == b.serial;
+}
+
+std::wstring SubstitutedPath(const std::wstring& device) {
+  if (device.compare(0, 4, L"\\??\\") != 0) return {};
+  std::wstring path = device.substr(4);
+  return DriveOfPath(path.c_str()) ? path : std::wstring();
+}
+
+DriveGuard GuardDrive(const DriveFacts& drive, const GuardedVolumes& guarded) {
+  auto any = [&](const std::vector<VolumeIdentity>& list) {
+    for (const VolumeIdentity& v : list) {
+      if (SameVolume(drive.volume, v)) return true;
+    }
+    return false;
+  };
+  if (any(guarded.system)) return DriveGuard::System;
+  if (drive.bootFiles || SameText(drive.label, L"System Reserved") ||
+      SameText(drive.volume.device, guarded.systemPartition))
+    return DriveGuard::BootFiles;
+  if (any(guarded.program)) return DriveGuard::Program;
+  return DriveGuard::Free;
+}
+
+const char* GuardTextKey(DriveGuard guard) {
+  switch (guard) {
+    case DriveGuard::System:
+      return "NoSystemDisk";
+    case DriveGuard::BootFiles:
+      return "NoBootDisk";
+    case DriveGuard::Program:
+      return "NoProgramDisk";
+    default:
+      return nullptr;
+  }
 }
 
 std::string DriveText(char letter, const char* displayName, const char* sizeText,

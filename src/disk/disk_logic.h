@@ -4,6 +4,7 @@
 // and where the step list and the chooser's buttons go.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The sector size the eraser works with: the reported one when it is a power
 // of two from 512 up to the fill buffer's alignment (a page), else 512.
@@ -28,9 +29,43 @@ uint64_t GeometryLength(int64_t cylinders, uint32_t tracksPerCylinder, uint32_t 
 // The drive letter of a path such as "C:\Windows" in upper case; 0 when the
 // path does not start with a letter and a colon.
 char DriveOfPath(const char* path);
-// True when the drive must never be offered for erasing: it holds the system
-// folder or the running program (letters compared in either case).
-bool IsProtectedDrive(char letter, const char* systemFolder, const char* programPath);
+char DriveOfPath(const wchar_t* path);
+
+// What the system tells of the volume a drive letter or a path lies on. Any
+// part may be unknown (empty, 0): Wine, a volume without a file system or a
+// refused request leave gaps, and a gap never makes two volumes different.
+struct VolumeIdentity {
+  std::wstring name;    // "\\?\Volume{GUID}\"
+  std::wstring device;  // the device the letter resolves to, "\Device\HarddiskVolume2"
+  char letter = 0;      // the letter that names the volume itself, 'A' to 'Z'
+  bool hasSerial = false;
+  uint32_t serial = 0;  // the serial of the volume that holds the item, as its handle tells
+};
+// True when anything both identities know is the same: one volume name,
+// device, letter or serial is enough.
+bool SameVolume(const VolumeIdentity& a, const VolumeIdentity& b);
+
+// The path a substituted letter stands for, from its device text "\??\C:\x"
+// (a letter made by SUBST or DefineDosDevice); empty for any other device.
+std::wstring SubstitutedPath(const std::wstring& device);
+
+// The volumes that may never be erased.
+struct GuardedVolumes {
+  std::vector<VolumeIdentity> system;   // the Windows and system folders
+  std::vector<VolumeIdentity> program;  // the running program
+  std::wstring systemPartition;         // the device Windows starts from, as setup recorded it
+};
+// One drive as the guard sees it.
+struct DriveFacts {
+  VolumeIdentity volume;
+  std::wstring label;
+  bool bootFiles = false;  // it holds \Boot\BCD or \EFI\Microsoft\Boot
+};
+enum class DriveGuard { Free, System, BootFiles, Program };
+// Why the drive may not be erased, or Free.
+DriveGuard GuardDrive(const DriveFacts& drive, const GuardedVolumes& guarded);
+// The text key (section EraseDisk) that tells the user why; null for Free.
+const char* GuardTextKey(DriveGuard guard);
 
 // The disk text: noDisk for a letter below 'A'; else "X:", then a tab and the
 // display name when there is one, then a tab and the size text when there is

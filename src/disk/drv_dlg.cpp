@@ -4,9 +4,10 @@
 
 #include <string>
 
+#include "base/size_text.h"
 #include "disk/disk_ids.h"
 #include "disk/disk_logic.h"
-#include "base/size_text.h"
+#include "disk/volume_guard.h"
 #include "framework/handle.h"
 #include "lang/text_store.h"
 
@@ -20,7 +21,8 @@ SIZE IconSize(HICON icon) {
   kx::GdiObject color(info.hbmColor);
   kx::GdiObject mask(info.hbmMask);
   BITMAP bitmap{};
-  if (color && GetObjectA(color.Get(), sizeof bitmap, &bitmap)) size = {bitmap.bmWidth, bitmap.bmHeight};
+  if (color && GetObjectA(color.Get(), sizeof bitmap, &bitmap))
+    size = {bitmap.bmWidth, bitmap.bmHeight};
   return size;
 }
 
@@ -49,6 +51,7 @@ void CKXDrvDlg::FillDriveList() {
   SendItem(IDC_DRIVE_LIST, CB_RESETCONTENT);
   if (images_) ImageList_Destroy(images_);
   images_ = nullptr;
+  if (skipSystemDrive) guarded_ = FindGuardedVolumes();
   DWORD drives = GetLogicalDrives();
   for (int bit = 0; bit < 26; ++bit) {
     if (drives & (1u << bit)) AddDrive(static_cast<char>('A' + bit));
@@ -59,13 +62,7 @@ void CKXDrvDlg::FillDriveList() {
 void CKXDrvDlg::AddDrive(char letter) {
   const char root[] = {letter, ':', '\\', '\0'};
   if (skipCdRom && GetDriveTypeA(root) == DRIVE_CDROM) return;
-  if (skipSystemDrive) {
-    char system[MAX_PATH + 1] = "";
-    char program[MAX_PATH + 1] = "";
-    GetSystemDirectoryA(system, sizeof system);
-    GetModuleFileNameA(nullptr, program, sizeof program);
-    if (IsProtectedDrive(letter, system, program)) return;
-  }
+  if (skipSystemDrive && GuardOf(letter, guarded_) != DriveGuard::Free) return;
   SHFILEINFOA info{};
   UINT flags = SHGFI_ICON | SHGFI_DISPLAYNAME | (smallIcons ? SHGFI_SMALLICON : 0);
   if (!SHGetFileInfoA(root, 0, &info, sizeof info, flags)) return;
@@ -109,7 +106,8 @@ bool CKXDrvDlg::MakeImageList(HICON icon) {
 // The buttons sit below the list, whatever height the list's font gave it.
 void CKXDrvDlg::FitToList() {
   HWND list = Item(IDC_DRIVE_LIST);
-  HWND combo = list ? reinterpret_cast<HWND>(SendItem(IDC_DRIVE_LIST, CBEM_GETCOMBOCONTROL)) : nullptr;
+  HWND combo =
+      list ? reinterpret_cast<HWND>(SendItem(IDC_DRIVE_LIST, CBEM_GETCOMBOCONTROL)) : nullptr;
   RECT listRect = kx::RectInParent(list);
   if (combo) {
     GetWindowRect(combo, &listRect);
@@ -134,9 +132,7 @@ void CKXDrvDlg::FitToList() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CKXDrvDlg::UpdateOk() {
-  EnableItem(IDOK, SendItem(IDC_DRIVE_LIST, CB_GETCURSEL) != CB_ERR);
-}
+void CKXDrvDlg::UpdateOk() { EnableItem(IDOK, SendItem(IDC_DRIVE_LIST, CB_GETCURSEL) != CB_ERR); }
 
 bool CKXDrvDlg::OnCommand(int id, int code, HWND control) {
   if (id != IDC_DRIVE_LIST || code != CBN_SELCHANGE) return false;

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "disk/disk_logic.h"
 #include "framework/dialog.h"
 
 class CKXDrvDlg : public kx::Dialog {
@@ -16,8 +17,8 @@ class CKXDrvDlg : public kx::Dialog {
   void FillDriveList();
 
   bool smallIcons = true;
-  // The drive of the system folder, and that of the running program, are
-  // never listed while this is set.
+  // The volumes of the running Windows, of its boot files and of the running
+  // program are never listed while this is set, under whatever letter.
   bool skipSystemDrive = true;
   bool skipCdRom = true;
   char selectedDrive = 0;
@@ -35,4 +36,5 @@ class CKXDrvDlg : public kx::Dialog {
   void UpdateOk();
 
   HIMAGELIST images_ = nullptr;
+  GuardedVolumes guarded_;
 };

@@ -1,5 +1,5 @@
 // The eraser's and the chooser's decisions that need no system: blocks,
-// sector sizes, protected drives, the disk text and the layouts.
+// sector sizes, the drives that may not be erased, the disk text and the layouts.
 #include <gtest/gtest.h>
 
 #include "disk/disk_logic.h"
@@ -57,17 +57,68 @@ TEST(ErasePlanTest, GeometryTakesTheCylinderBytesIn32Bits) {
   EXPECT_EQ(GeometryLength(-3, 255, 63, 512), 0u);
 }
 
-TEST(ProtectedDriveTest, TheSystemAndTheProgramDrivesInEitherCase) {
-  EXPECT_TRUE(IsProtectedDrive('C', "C:\\Windows\\system32", "Z:\\kx\\KXer.exe"));
-  EXPECT_TRUE(IsProtectedDrive('C', "c:\\windows\\system32", ""));
-  EXPECT_TRUE(IsProtectedDrive('c', "C:\\windows", nullptr));
-  EXPECT_TRUE(IsProtectedDrive('Z', "C:\\windows", "z:\\kx\\KXer.exe"));
-  EXPECT_FALSE(IsProtectedDrive('E', "C:\\windows", "Z:\\kx\\KXer.exe"));
-  // Paths that name no drive protect none, and never a wrong one.
-  EXPECT_FALSE(IsProtectedDrive('C', "", "\\\\server\\share\\KXer.exe"));
-  EXPECT_FALSE(IsProtectedDrive('C', nullptr, "C"));
-  EXPECT_FALSE(IsProtectedDrive('1', "1:\\", nullptr));
+VolumeIdentity Volume(const wchar_t* name, const wchar_t* device, char letter,
+                      uint32_t serial = 0) {
+  VolumeIdentity v;
+  v.name = name;
+  v.device = device;
+  v.letter = letter;
+  v.hasSerial = serial != 0;
+  v.serial = serial;
+  return v;
+}
+
+TEST(DriveGuardTest, AnyPartTheIdentitiesShareMakesOneVolumeAndGapsNeverDiffer) {
+  const VolumeIdentity c = Volume(L"\\\\?\\Volume{c}\\", L"\\Device\\HarddiskVolume3", 'C', 0x1234);
+  EXPECT_TRUE(SameVolume(c, Volume(L"\\\\?\\VOLUME{C}\\", L"", 0)));  // a folder mount of C
+  EXPECT_TRUE(SameVolume(c, Volume(L"", L"\\device\\harddiskvolume3", 0)));
+  EXPECT_TRUE(SameVolume(c, Volume(L"", L"", 'C')));
+  EXPECT_TRUE(SameVolume(c, Volume(L"\\\\?\\Volume{s}\\", L"\\Device\\X", 'S', 0x1234)));
+  EXPECT_FALSE(
+      SameVolume(c, Volume(L"\\\\?\\Volume{e}\\", L"\\Device\\HarddiskVolume4", 'E', 0x99)));
+  EXPECT_FALSE(SameVolume(c, Volume(L"", L"", 0)));
+  EXPECT_FALSE(SameVolume(Volume(L"", L"", 0), Volume(L"", L"", 0)));
+}
+
+TEST(DriveGuardTest, SaysWhyTheSystemBootAndProgramVolumesAreRefused) {
+  GuardedVolumes guarded;
+  guarded.system = {Volume(L"\\\\?\\Volume{c}\\", L"\\Device\\HarddiskVolume3", 'C', 0x1234)};
+  guarded.program = {Volume(L"\\\\?\\Volume{d}\\", L"\\Device\\HarddiskVolume4", 'D', 0x5678)};
+  guarded.systemPartition = L"\\Device\\HarddiskVolume1";
+  struct Case {
+    DriveFacts drive;
+    DriveGuard guard;
+  } const cases[] = {
+      // SUBST S: of a folder of C: resolves to C's volume.
+      {{Volume(L"\\\\?\\Volume{c}\\", L"\\Device\\HarddiskVolume3", 'C', 0x1234)},
+       DriveGuard::System},
+      // Another letter of the same folder, known only by its serial (Wine).
+      {{Volume(L"\\\\?\\Volume{s}\\", L"\\Device\\HarddiskVolume9", 'S', 0x1234)},
+       DriveGuard::System},
+      {{Volume(L"", L"\\Device\\HarddiskVolume1", 'B')}, DriveGuard::BootFiles},
+      {{Volume(L"", L"", 'R'), L"system reserved"}, DriveGuard::BootFiles},
+      {{Volume(L"", L"", 'Q'), L"", true}, DriveGuard::BootFiles},
+      {{Volume(L"", L"", 'D')}, DriveGuard::Program},
+      {{Volume(L"", L"", 'E', 0x5678)}, DriveGuard::Program},
+      {{Volume(L"\\\\?\\Volume{e}\\", L"\\Device\\HarddiskVolume5", 'E', 0x99), L"Data"},
+       DriveGuard::Free},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(GuardDrive(c.drive, guarded), c.guard) << c.drive.volume.letter;
+  EXPECT_STREQ(GuardTextKey(DriveGuard::System), "NoSystemDisk");
+  EXPECT_STREQ(GuardTextKey(DriveGuard::BootFiles), "NoBootDisk");
+  EXPECT_STREQ(GuardTextKey(DriveGuard::Program), "NoProgramDisk");
+  EXPECT_EQ(GuardTextKey(DriveGuard::Free), nullptr);
+}
+
+TEST(DriveGuardTest, OnlyASubstitutedLetterStandsForAPath) {
+  EXPECT_EQ(SubstitutedPath(L"\\??\\C:\\Windows"), L"C:\\Windows");
+  EXPECT_EQ(SubstitutedPath(L"\\??\\c:\\"), L"c:\\");
+  EXPECT_EQ(SubstitutedPath(L"\\Device\\HarddiskVolume3"), L"");
+  EXPECT_EQ(SubstitutedPath(L"\\??\\UNC\\server\\share"), L"");
+  EXPECT_EQ(SubstitutedPath(L""), L"");
   EXPECT_EQ(DriveOfPath("e:\\x"), 'E');
+  EXPECT_EQ(DriveOfPath(L"1:\\"), 0);
   EXPECT_EQ(DriveOfPath("\\\\?\\C:\\x"), 0);
 }
 

@@ -2,9 +2,9 @@
 // volume is the image file k.img (laid out by make-disk-drives). The eraser
 // runs its real dialog and worker; the test plays the user from a thread of
 // its own and reads the image back byte for byte.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <winioctl.h>
 
 #include <atomic>
@@ -16,17 +16,18 @@
 #include <vector>
 
 #include "base/settings_store.h"
+#include "base/size_text.h"
 #include "disk/del_drv_dlg.h"
 #include "disk/disk_ids.h"
 #include "disk/drv_dlg.h"
-#include "base/size_text.h"
 #include "engine/fill_buffer.h"
 #include "framework/system_error.h"
 #include "lang/english_texts.h"
 #include "support/scratch_folder.h"
 #include "support/screenshot.h"
-#include "support/wine_paths.h"
 #include "support/window_search.h"
+#include "support/wine_drives.h"
+#include "support/wine_paths.h"
 
 namespace {
 
@@ -155,12 +156,15 @@ bool Choose(HWND chooser, char letter) {
 // whether the eraser let go of it.
 bool VolumeIsFree(char letter) {
   std::string path = std::string("\\\\.\\") + letter + ":";
-  HANDLE volume = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE volume =
+      CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
   if (volume == INVALID_HANDLE_VALUE) return false;
   DWORD returned = 0;
-  bool locked = DeviceIoControl(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned, nullptr);
-  if (locked) DeviceIoControl(volume, FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0, &returned, nullptr);
+  bool locked =
+      DeviceIoControl(volume, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned, nullptr);
+  if (locked)
+    DeviceIoControl(volume, FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0, &returned, nullptr);
   CloseHandle(volume);
   return locked;
 }
@@ -173,7 +177,8 @@ std::string Erased(size_t size, const std::string& pattern) {
               static_cast<unsigned>(pattern.size()));
   std::string image;
   while (image.size() < size)
-    image.append(reinterpret_cast<const char*>(block.data()), std::min<size_t>(kBlock, size - image.size()));
+    image.append(reinterpret_cast<const char*>(block.data()),
+                 std::min<size_t>(kBlock, size - image.size()));
   return image;
 }
 
@@ -219,8 +224,10 @@ class EraseDisk : public ::testing::Test {
 
   // Runs the eraser on this thread while `user` plays the user on another;
   // answers the dialog's last step. The dialog object is kept for checks.
-  int Run(const std::function<void()>& user, RawVolume::ControlFn control = nullptr) {
+  int Run(const std::function<void()>& user, RawVolume::ControlFn control = nullptr,
+          char letter = 0) {
     dialog_ = std::make_unique<CKXDelDrvDlg>(nullptr);
+    dialog_->driveLetter = letter;
     dialog_->SetFormatDrive(RecordFormat);
     dialog_->SetVolumeControl(control);
     std::atomic<bool> ended{false};
@@ -281,7 +288,8 @@ TEST_F(EraseDisk, EveryByteTakesTheSavedPatternAndTheDiskGoesToFormat) {
     g_duringFormat = [&](HWND owner) {
       if (first) kxtest::SaveScreenshot(owner, "disk-eraser-step4-format");
       barEnd = BarPosition(owner);
-      barRange = static_cast<int>(SendDlgItemMessageA(owner, IDC_ERASE_PROGRESS, PBM_GETRANGE, FALSE, 0));
+      barRange =
+          static_cast<int>(SendDlgItemMessageA(owner, IDC_ERASE_PROGRESS, PBM_GETRANGE, FALSE, 0));
     };
     int step = Run([&] {
       HWND box = nullptr;
@@ -316,7 +324,8 @@ TEST_F(EraseDisk, EveryByteTakesTheSavedPatternAndTheDiskGoesToFormat) {
 
 TEST_F(EraseDisk, NoAtTheQuestionLeavesTheDiskAsItWasAndUnlocked) {
   std::string before;
-  for (int i = 0; i < 3 * static_cast<int>(kBlock); ++i) before += static_cast<char>(i * 7 + i / 300);
+  for (int i = 0; i < 3 * static_cast<int>(kBlock); ++i)
+    before += static_cast<char>(i * 7 + i / 300);
   ASSERT_TRUE(WriteImage(before));
   int step = Run([&] {
     HWND box = nullptr;
@@ -439,30 +448,34 @@ TEST_F(EraseDisk, RetryAfterAFailedLockRepeatsOnlyTheLock) {
   g_lockRequests = 0;
   std::string errorText, afterRetry;
   bool retryOffered = false;
-  int step = Run([&] {
-    HWND chooser = kxtest::WaitForWindow(kChooseCaption);
-    HWND eraser = WaitForEraser();
-    ASSERT_TRUE(chooser && eraser);
-    ASSERT_TRUE(Choose(chooser, kDrive));
-    HWND error = WaitForBox(eraser, kEraseCaption);
-    ASSERT_TRUE(error);
-    errorText = BoxText(error);
-    retryOffered = GetDlgItem(error, IDRETRY) && GetDlgItem(error, IDCANCEL);
-    kxtest::SaveScreenshot(eraser, "disk-eraser-step1-gathering");
-    kxtest::SaveScreenshot(error, "disk-eraser-lock-error");
-    kxtest::Click(error, IDRETRY);
-    kxtest::WaitFor([&] { return !IsWindow(error); });
-    HWND next = WaitForBox(eraser, kEraseCaption);
-    ASSERT_TRUE(next);
-    afterRetry = BoxText(next);
-    kxtest::Click(next, GetDlgItem(next, IDNO) ? IDNO : IDCANCEL);
-  }, RefuseFirstLock);
+  int step = Run(
+      [&] {
+        HWND chooser = kxtest::WaitForWindow(kChooseCaption);
+        HWND eraser = WaitForEraser();
+        ASSERT_TRUE(chooser && eraser);
+        ASSERT_TRUE(Choose(chooser, kDrive));
+        HWND error = WaitForBox(eraser, kEraseCaption);
+        ASSERT_TRUE(error);
+        errorText = BoxText(error);
+        retryOffered = GetDlgItem(error, IDRETRY) && GetDlgItem(error, IDCANCEL);
+        kxtest::SaveScreenshot(eraser, "disk-eraser-step1-gathering");
+        kxtest::SaveScreenshot(error, "disk-eraser-lock-error");
+        kxtest::Click(error, IDRETRY);
+        kxtest::WaitFor([&] { return !IsWindow(error); });
+        HWND next = WaitForBox(eraser, kEraseCaption);
+        ASSERT_TRUE(next);
+        afterRetry = BoxText(next);
+        kxtest::Click(next, GetDlgItem(next, IDNO) ? IDNO : IDCANCEL);
+      },
+      RefuseFirstLock);
   EXPECT_TRUE(retryOffered);
   EXPECT_EQ(g_lockRequests, 2);
   EXPECT_TRUE(g_sameHandleRetried);
   EXPECT_EQ(errorText.rfind("The operation can not be performed.\r\n\r\n", 0), 0u) << errorText;
-  EXPECT_NE(errorText.find(kx::SystemErrorText(ERROR_ACCESS_DENIED)), std::string::npos) << errorText;
-  EXPECT_EQ(afterRetry.rfind("Are you sure you want to erase the following disk?", 0), 0u) << afterRetry;
+  EXPECT_NE(errorText.find(kx::SystemErrorText(ERROR_ACCESS_DENIED)), std::string::npos)
+      << errorText;
+  EXPECT_EQ(afterRetry.rfind("Are you sure you want to erase the following disk?", 0), 0u)
+      << afterRetry;
   EXPECT_EQ(step, 2);
   EXPECT_TRUE(ReadImage() == before);
   EXPECT_EQ(g_formatCalls, 0);
@@ -501,7 +514,8 @@ TEST_F(EraseDisk, AFailedWriteIsReportedAndTheDiskIsNotFormatted) {
   // The image is made as a sparse file beyond the limit: only its length is set.
   ASSERT_TRUE(WriteImage(std::string(limit, static_cast<char>(kOld))));
   {
-    HANDLE file = CreateFileA(ImagePath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileA(ImagePath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     LARGE_INTEGER end;
     end.QuadPart = static_cast<LONGLONG>(size);
@@ -549,6 +563,98 @@ TEST_F(EraseDisk, AFailedWriteIsReportedAndTheDiskIsNotFormatted) {
   EXPECT_TRUE(VolumeIsFree(kDrive));
 }
 
+// The volume's own requests, in the order the eraser makes them.
+std::mutex g_controlsLock;
+std::vector<DWORD> g_controls;
+BOOL WINAPI RecordControl(HANDLE h, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize,
+                          DWORD* returned, OVERLAPPED* overlapped) {
+  if (code == FSCTL_LOCK_VOLUME || code == FSCTL_UNLOCK_VOLUME || code == FSCTL_DISMOUNT_VOLUME) {
+    std::lock_guard<std::mutex> hold(g_controlsLock);
+    g_controls.push_back(code);
+  }
+  return DeviceIoControl(h, code, in, inSize, out, outSize, returned, overlapped);
+}
+
+TEST_F(EraseDisk, TheErasedVolumeIsDismountedWhileItIsStillLocked) {
+  ASSERT_TRUE(WriteImage(std::string(2 * kBlock, static_cast<char>(kOld))));
+  g_controls.clear();
+  int step = Run(
+      [&] {
+        HWND box = nullptr;
+        ChooseK(&box);
+        ASSERT_TRUE(box);
+        kxtest::Click(box, IDYES);
+      },
+      RecordControl);
+  EXPECT_EQ(step, 5);
+  std::lock_guard<std::mutex> hold(g_controlsLock);
+  EXPECT_EQ(g_controls,
+            (std::vector<DWORD>{FSCTL_LOCK_VOLUME, FSCTL_DISMOUNT_VOLUME, FSCTL_UNLOCK_VOLUME}));
+}
+
+// The first letter from S on that names nothing yet.
+char UnusedLetter() {
+  DWORD used = GetLogicalDrives();
+  for (char letter = 'S'; letter <= 'Y'; ++letter) {
+    if (!((used >> (letter - 'A')) & 1)) return letter;
+  }
+  return 0;
+}
+
+// Other letters for the system's and the program's volumes: a letter
+// substituted for one of their folders, and a second Wine drive on C:'s own
+// folder. The chooser leaves them out; the eraser, given one directly,
+// refuses it and says why.
+TEST_F(EraseDisk, TheSystemAndTheProgramVolumesAreRefusedUnderAnyLetter) {
+  wchar_t programFolder[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, programFolder, MAX_PATH);
+  *wcsrchr(programFolder, L'\\') = L'\0';
+  const std::string cFolder = kxtest::UnixPathOf(L"C:\\");
+  ASSERT_FALSE(cFolder.empty());
+  const char letter = UnusedLetter();
+  ASSERT_NE(letter, 0);
+  const wchar_t name[] = {static_cast<wchar_t>(letter), L':', L'\0'};
+  struct Case {
+    const wchar_t* substitute;  // else a drive on cFolder
+    const char* reason;
+  } const cases[] = {
+      {L"C:\\windows", "the running Windows."},
+      {programFolder, "the running Karvex."},
+      {nullptr, "the running Windows."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.substitute ? c.substitute : L"drive on C:'s folder");
+    ASSERT_TRUE(c.substitute ? DefineDosDeviceW(0, name, c.substitute) != FALSE
+                             : kxtest::DefineWineDrive(letter, DRIVE_FIXED, cFolder));
+    std::string listed, refusal;
+    Run([&] {
+      HWND chooser = kxtest::WaitForWindow(kChooseCaption);
+      ASSERT_TRUE(chooser);
+      listed = ListedLetters(chooser);
+      kxtest::Click(chooser, IDCANCEL);
+    });
+    int step = Run(
+        [&] {
+          HWND box = WaitForBox(WaitForEraser(), kEraseCaption);
+          ASSERT_TRUE(box);
+          refusal = BoxText(box);
+          kxtest::Click(box, IDOK);
+        },
+        nullptr, letter);
+    if (c.substitute)
+      DefineDosDeviceW(DDD_REMOVE_DEFINITION, name, nullptr);
+    else  // Wine 8 keeps listing the letter after this; the guard still refuses it.
+      kxtest::DefineWineDrive(letter, DRIVE_FIXED, "");
+    EXPECT_NE(listed.find(kDrive), std::string::npos) << listed;
+    EXPECT_EQ(listed.find(letter), std::string::npos) << listed;
+    EXPECT_EQ(refusal,
+              std::string("The disk ") + letter + ": can not be erased: it holds " + c.reason);
+    EXPECT_EQ(step, 1);
+    EXPECT_EQ(dialog_->Outcome().written, 0u);
+    EXPECT_EQ(g_formatCalls, 0);
+  }
+}
+
 class ChooseDisk : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -585,7 +691,8 @@ TEST_F(ChooseDisk, ListsDrivesInLetterOrderWithoutTheSystemTheProgramAndCdRomDri
     kText = ListedText(window, kDrive);
     mText = ListedText(window, kFolderDrive);
     okEnabled = IsWindowEnabled(GetDlgItem(window, IDOK)) != FALSE;
-    HWND combo = reinterpret_cast<HWND>(SendDlgItemMessageA(window, IDC_DRIVE_LIST, CBEM_GETCOMBOCONTROL, 0, 0));
+    HWND combo = reinterpret_cast<HWND>(
+        SendDlgItemMessageA(window, IDC_DRIVE_LIST, CBEM_GETCOMBOCONTROL, 0, 0));
     GetWindowRect(combo, &list);
     MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&list), 2);
     ok = kxtest::InParent(GetDlgItem(window, IDOK));

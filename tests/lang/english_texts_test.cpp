@@ -126,6 +126,9 @@ const Expected kExpected[] = {
     {"EraseDisk", "Step5", "Formatting disk"},
     {"EraseDisk", "Confirm", "Are you sure you want to erase the following disk?\r\n\r\n%1\r\n\r\n<<CAUTION>>\r\n\r\nAll data will be lost!"},
     {"EraseDisk", "Err", "The operation can not be performed.\r\n\r\n%1"},
+    {"EraseDisk", "NoSystemDisk", "The disk %1 can not be erased: it holds the running Windows."},
+    {"EraseDisk", "NoBootDisk", "The disk %1 can not be erased: it holds the files that start Windows."},
+    {"EraseDisk", "NoProgramDisk", "The disk %1 can not be erased: it holds the running Karvex."},
     {"ChooseDisk", "Title", "Choose Disk"},
     {"ChooseDisk", "Info", "Choose a disk:"},
 };
