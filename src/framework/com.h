@@ -1,6 +1,9 @@
 #pragma once
-// Small COM helpers: an owning interface pointer and a per-thread COM scope.
+// Small COM helpers: an owning interface pointer, memory that COM allocated
+// for the caller, and a per-thread COM scope.
 #include <objbase.h>
+
+#include "framework/handle.h"
 
 #include <utility>
 
@@ -40,10 +43,21 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
+template <typename T>
+struct CoTaskMemTraits {
+  static T* Invalid() { return nullptr; }
+  static void Close(T* p) { CoTaskMemFree(p); }
+};
+// Memory the system handed over to be freed by the task allocator, as the
+// shell's item identifier lists.
+template <typename T>
+using CoTaskMemPtr = UniqueHandle<T*, CoTaskMemTraits<T>>;
+
 // CoInitializeEx for the scope; uninitialises only when it succeeded.
 class ComScope {
  public:
-  explicit ComScope(DWORD model = COINIT_APARTMENTTHREADED) : hr_(::CoInitializeEx(nullptr, model)) {}
+  explicit ComScope(DWORD model = COINIT_APARTMENTTHREADED)
+      : hr_(::CoInitializeEx(nullptr, model)) {}
   ~ComScope() {
     if (SUCCEEDED(hr_)) ::CoUninitialize();
   }

@@ -117,6 +117,7 @@ constexpr EnglishText kEnglishTexts[] = {
     {"DeleteDlg", "NotListed", "Not added, already in the list or inside a listed folder: %1"},
     {"DeleteDlg", "NotLong", "Not added, the path is longer than 260 characters: %1"},
     {"DeleteDlg", "NotVirtual", "Not added, the folder has no path on disk: %1"},
+    {"DeleteDlg", "NotExact", "Not added, the name has characters outside the system's code page: %1"},
     {"DeleteDlg", "TooMany", "Too many files were chosen at once, so none was added. Please choose fewer."},
     {"MsgDlg", "Title", "Error - %Name%"},
     {"EraseDisk", "Title", "Erase Disk"},

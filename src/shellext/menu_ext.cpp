@@ -52,38 +52,6 @@ bool WantsItem(UINT flags) {
          (flags & CMF_NODEFAULT) != 0;
 }
 
-// The exact ANSI form of a selected path, or else the short (8.3) form of
-// the same item when the volume keeps one and that form is exact and fits:
-// a name outside the code page, or a path too long for the block, still
-// reaches the program unchanged in meaning.
-bool SelectedPathToAnsi(const char16_t* text, size_t units, char* out, size_t outSize) {
-  if (WideToAnsiExact(text, units, out, outSize)) return true;
-  if (units == 0 || units > 32000) return false;
-  const bool unc = units > 2 && text[0] == u'\\' && text[1] == u'\\';
-  std::wstring full = unc ? L"\\\\?\\UNC\\" : L"\\\\?\\";
-  full.append(reinterpret_cast<const wchar_t*>(text) + (unc ? 2 : 0), units - (unc ? 2 : 0));
-  const DWORD needed = GetShortPathNameW(full.c_str(), nullptr, 0);
-  if (needed == 0 || needed > 32768) return false;
-  std::wstring shortPath(needed, L'\0');
-  const DWORD n = GetShortPathNameW(full.c_str(), shortPath.data(), needed);
-  if (n == 0 || n >= needed) return false;
-  shortPath.resize(n);
-  // Back to the form the program takes: without the long-path prefix.
-  std::wstring result;
-  if (shortPath.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
-    result = L"\\\\" + shortPath.substr(8);
-  } else if (shortPath.compare(0, 4, L"\\\\?\\") == 0) {
-    result = shortPath.substr(4);
-  } else {
-    result = shortPath;
-  }
-  // A volume without short names answers the long path again.
-  if (result.size() == units && std::memcmp(result.data(), text, units * sizeof(char16_t)) == 0)
-    return false;
-  return WideToAnsiExact(reinterpret_cast<const char16_t*>(result.data()), result.size(), out,
-                         outSize);
-}
-
 void AddToBlock(const char* path, void* context) {
   AddHandOffPath(*static_cast<HandOffWriter*>(context), path);
 }
@@ -179,7 +147,7 @@ STDMETHODIMP CKXMenuExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) 
   // that the program can tell the user which part of the selection stays.
   // A selection of which nothing can be handed over still gets its menu item
   // and its block: the program then says so instead of nothing happening.
-  const size_t handedOn = ReadDropPaths(drop, dropSize, &SelectedPathToAnsi, &AddToBlock, &writer);
+  const size_t handedOn = ReadDropPaths(drop, dropSize, &ShellPathToAnsi, &AddToBlock, &writer);
   PassOverHandOffItems(writer, handedOn < count ? count - handedOn : 0);
   const size_t size = FinishHandOff(writer);
   if (size == 0) {

@@ -1,21 +1,20 @@
 #include "ui/delete_dlg.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
 
+#include "base/ansi_text.h"
 #include "base/folder_test.h"
 #include "base/path_match.h"
 #include "base/path_utils.h"
 #include "base/settings_store.h"
-#include "framework/com.h"
 #include "framework/module.h"
 #include "lang/text_store.h"
 #include "ui/app_icon.h"
-#include "ui/deleting.h"
 #include "ui/delete_ids.h"
-#include "ui/main_logic.h"
+#include "ui/deleting.h"
 #include "ui/ui_ids.h"
 #include "widgets/file_dialog.h"
+#include "widgets/folder_browser.h"
 
 static_assert(IDC_ADD_FILES == kListCmdAddFile && IDC_ADD_FOLDER == kListCmdAddFolder &&
               IDC_REMOVE == kListCmdRemove && IDC_REMOVE_ALL == kListCmdRemoveAll &&
@@ -27,8 +26,9 @@ constexpr char kSection[] = "DeleteDlg";
 constexpr int kMargin = 10;
 constexpr int kGap = 5;
 constexpr int kButtonIds[6] = {IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_REMOVE, IDC_REMOVE_ALL, IDOK, IDCANCEL};
-// The chooser answers names of any length; those too long are told apart here.
-constexpr size_t kAnyLength = CMVFileDialog::kBufferSize;
+// Dropped names of any length; those too long are told apart from those
+// without an exact name.
+constexpr size_t kAnyLength = 32767 * 3 + 1;
 
 std::string JoinNames(const std::vector<std::string>& paths) {
   std::string names;
@@ -37,12 +37,6 @@ std::string JoinNames(const std::vector<std::string>& paths) {
     names += PathName(path.c_str());
   }
   return names;
-}
-
-// A path a system dialog gave, as the engine reaches it (the dialog sees the
-// folders with redirection on, the engine with it off).
-void CollectChosenPath(const char* path, void* context) {
-  static_cast<std::vector<std::string>*>(context)->push_back(UnredirectedName(path));
 }
 
 // The instructions name the Start button with its mnemonic; a static text
@@ -71,6 +65,7 @@ std::string NotAddedNote(const NotAdded& notAdded) {
   line("NotListed", notAdded.listed);
   line("NotLong", notAdded.tooLong);
   line("NotVirtual", notAdded.noPath);
+  line("NotExact", notAdded.unnamed);
   return note;
 }
 
@@ -200,13 +195,10 @@ void CKXDeleteDlg::AddFiles() {
   NotAdded notAdded;
   int added = 0;
   switch (chooser.DoModal()) {
-    case CMVFileDialog::Result::kChosen: {
-      std::vector<std::string> paths;
-      mainwin::SplitOpenFileResult(chooser.Buffer(), chooser.BufferSize(), chooser.FileOffset(), kAnyLength,
-                                   CollectChosenPath, &paths);
-      for (const std::string& path : paths) added += AddPath(path, notAdded) ? 1 : 0;
+    case CMVFileDialog::Result::kChosen:
+      for (const std::string& path : chooser.Paths()) added += AddPath(path, notAdded) ? 1 : 0;
+      notAdded.unnamed = chooser.Unnamed();
       break;
-    }
     case CMVFileDialog::Result::kTooMany:
       notAdded.tooMany = true;
       break;
@@ -217,38 +209,49 @@ void CKXDeleteDlg::AddFiles() {
 }
 
 void CKXDeleteDlg::AddFolder() {
-  BROWSEINFOA browse{};
-  browse.hwndOwner = hwnd_;
-  browse.ulFlags = 0x741;  // file-system folders only, new style, no "new folder", links not followed
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&browse);
-  if (!chosen) return;
+  ChosenFolder chosen = BrowseForFolder(hwnd_, nullptr);
   NotAdded notAdded;
   int added = 0;
-  char path[MAX_PATH + 1] = "";
-  if (SHGetPathFromIDListA(chosen, path) && path[0]) {
-    added = AddPath(UnredirectedName(path), notAdded) ? 1 : 0;
-  } else {
-    SHFILEINFOA info{};
-    SHGetFileInfoA(reinterpret_cast<const char*>(chosen), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME);
-    notAdded.noPath.push_back(info.szDisplayName[0] ? info.szDisplayName : "?");
+  switch (chosen.result) {
+    case ChosenFolder::Result::kChosen:
+      added = AddPath(chosen.path, notAdded) ? 1 : 0;
+      break;
+    case ChosenFolder::Result::kNoPath:
+      notAdded.noPath.push_back(std::move(chosen.shown));
+      break;
+    case ChosenFolder::Result::kUnnamed:
+      notAdded.unnamed.push_back(std::move(chosen.shown));
+      break;
+    default:
+      return;
   }
-  kx::ComPtr<IMalloc> allocator;
-  if (SUCCEEDED(SHGetMalloc(allocator.Put())) && allocator) allocator->Free(chosen);
   FinishAdding(added, notAdded);
 }
 
 void CKXDeleteDlg::AddDropped(HDROP drop) {
   NotAdded notAdded;
   int added = 0;
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  std::string ansi(kAnyLength, '\0');
   for (UINT i = 0; i < count; ++i) {
     // Asked for its length first: a path too long must be named, not cut.
-    const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
     if (length == 0) continue;
-    std::string path(length + 1, '\0');
-    DragQueryFileA(drop, i, path.data(), length + 1);
+    std::u16string path(length + 1, u'\0');
+    DragQueryFileW(drop, i, reinterpret_cast<wchar_t*>(path.data()), length + 1);
     path.resize(length);
-    added += AddPath(path, notAdded) ? 1 : 0;
+    bool named = false;
+    {
+      // Another process dropped it, naming the item as the engine reaches it
+      // with redirection off; its short name is looked up the same way.
+      Wow64RedirectionOff off;
+      named = ShellPathToAnsi(path.data(), path.size(), ansi.data(), ansi.size());
+    }
+    if (named) {
+      added += AddPath(ansi.c_str(), notAdded) ? 1 : 0;
+    } else {
+      notAdded.unnamed.push_back(ShownName(path.data(), path.size()));
+    }
   }
   DragFinish(drop);
   FinishAdding(added, notAdded);

@@ -22,8 +22,11 @@ struct NotAdded {
   std::vector<std::string> listed;   // already listed or inside a listed folder
   std::vector<std::string> tooLong;  // longer than 260 bytes
   std::vector<std::string> noPath;   // folders without a file-system path
+  std::vector<std::string> unnamed;  // items without an exact name in the code page
   bool tooMany = false;              // more files than the chooser can answer
-  bool Any() const { return tooMany || !listed.empty() || !tooLong.empty() || !noPath.empty(); }
+  bool Any() const {
+    return tooMany || !listed.empty() || !tooLong.empty() || !noPath.empty() || !unnamed.empty();
+  }
 };
 // The note for what was not added; empty when everything was.
 std::string NotAddedNote(const NotAdded& notAdded);

@@ -1,19 +1,18 @@
 #include "ui/main_dlg.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "base/app_ids.h"
 #include "base/folder_test.h"
+#include "base/path_utils.h"
 #include "base/product.h"
 #include "base/settings_store.h"
 #include "disk/del_drv_dlg.h"
-#include "framework/com.h"
 #include "framework/module.h"
 #include "framework/window.h"
 #include "ui/app_icon.h"
@@ -21,6 +20,8 @@
 #include "ui/deleting.h"
 #include "ui/main_logic.h"
 #include "ui/ui_ids.h"
+#include "widgets/file_dialog.h"
+#include "widgets/folder_browser.h"
 
 namespace {
 
@@ -62,10 +63,6 @@ const CommandKey kCommandKeys[] = {
 
 constexpr unsigned kNoCommand = 0xFFFF;
 constexpr COLORREF kEmphasisColour = RGB(198, 0, 0);
-// Room for many selected files; a selection that does not fit makes the
-// dialog fail, which would silently drop the user's choice.
-constexpr DWORD kOpenFileBufferSize = 64 * 1024;
-
 bool SetMenuText(HMENU menu, UINT item, bool byPosition, const char* text) {
   MENUITEMINFOA info{sizeof info};
   info.fMask = MIIM_STRING;
@@ -83,12 +80,6 @@ std::string MenuText(HMENU menu, UINT item, UINT flags) {
   GetMenuStringA(menu, item, text.data(), length + 1, flags);
   text.resize(strnlen(text.data(), static_cast<size_t>(length) + 1));
   return text;
-}
-
-// A path the file chooser gave: the chooser, like every system dialog, sees
-// the folders with redirection on, the engine with it off.
-void AddChosenPath(const char* path, void* context) {
-  AddTopLevelItem(*static_cast<DeleteJob*>(context), UnredirectedName(path).c_str(), IsFolder);
 }
 
 }  // namespace
@@ -363,22 +354,29 @@ void CKXDlg::OnOK() {
 }
 
 void CKXDlg::DeleteFiles() {
-  std::vector<char> buffer(kOpenFileBufferSize, '\0');
-  OPENFILENAMEA open{};
-  open.lStructSize = sizeof open;
-  open.hwndOwner = hwnd_;
-  open.lpstrFilter = "*.*\0*.*\0";
-  open.lpstrFile = buffer.data();
-  open.nMaxFile = static_cast<DWORD>(buffer.size() - 1);
-  open.lpstrTitle = LangText("DelFileInfo", "Menu");
-  open.Flags = OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER |
-               OFN_NODEREFERENCELINKS;
-  if (!GetOpenFileNameA(&open)) return;
+  CMVFileDialog chooser(hwnd_, LangText("DelFileInfo", "Menu"), true);
+  if (chooser.DoModal() != CMVFileDialog::Result::kChosen) return;
   DeleteJob& pending = app_.PendingList();
   ClearJob(pending);
-  mainwin::SplitOpenFileResult(buffer.data(), buffer.size(), open.nFileOffset, kMaxPathBytes,
-                               AddChosenPath, &pending);
+  size_t notHandedOver = chooser.Unnamed().size();
+  for (const std::string& path : chooser.Paths()) {
+    if (path.size() > static_cast<size_t>(kMaxPathBytes)) {
+      ++notHandedOver;
+      continue;
+    }
+    AddTopLevelItem(pending, path.c_str(), IsFolder);
+  }
+  TellNotHandedOver(notHandedOver);
   if (CountItems(pending) > 0) app_.Runner().StartDeletion(pending, hwnd_);
+}
+
+// Told before the confirmation, so that the user knows that it covers only
+// part of the selection, or why nothing follows.
+void CKXDlg::TellNotHandedOver(size_t count) {
+  if (count == 0) return;
+  const std::string text =
+      FormatWithArgs(LangText("ErrNotHandedOver"), std::to_string(count).c_str());
+  MessageBoxA(hwnd_, text.c_str(), LangText("Name"), MB_OK | MB_ICONWARNING);
 }
 
 void CKXDlg::BatchDelete() {
@@ -388,23 +386,19 @@ void CKXDlg::BatchDelete() {
 }
 
 void CKXDlg::DeleteFolder() {
-  BROWSEINFOA browse{};
-  browse.hwndOwner = hwnd_;
-  browse.lpszTitle = LangText("DelFolderInfo", "Menu");
-  browse.ulFlags =
-      0x741;  // file-system folders only, new style, no "new folder", links not followed
-  char path[MAX_PATH + 1] = "";
-  LPITEMIDLIST item = SHBrowseForFolderA(&browse);
-  if (!item) return;
-  const BOOL named = SHGetPathFromIDListA(item, path);
+  const ChosenFolder chosen = BrowseForFolder(hwnd_, LangText("DelFolderInfo", "Menu"));
+  if (chosen.result == ChosenFolder::Result::kCancelled) return;
   DeleteJob& pending = app_.PendingList();
   ClearJob(pending);
-  if (named && path[0]) {
-    AddTopLevelItem(pending, UnredirectedName(path).c_str(), IsFolder);
-    if (CountItems(pending) > 0) app_.Runner().StartDeletion(pending, hwnd_);
+  if (chosen.result == ChosenFolder::Result::kUnnamed ||
+      (chosen.result == ChosenFolder::Result::kChosen &&
+       chosen.path.size() > static_cast<size_t>(kMaxPathBytes))) {
+    TellNotHandedOver(1);
+    return;
   }
-  kx::ComPtr<IMalloc> allocator;
-  if (SUCCEEDED(SHGetMalloc(allocator.Put())) && allocator) allocator->Free(item);
+  if (chosen.result != ChosenFolder::Result::kChosen) return;
+  AddTopLevelItem(pending, chosen.path.c_str(), IsFolder);
+  if (CountItems(pending) > 0) app_.Runner().StartDeletion(pending, hwnd_);
 }
 
 bool CKXDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -89,6 +89,8 @@ class CKXDlg : public kx::Dialog, public PanelHost {
   void DeleteFiles();
   void DeleteFolder();
   void BatchDelete();
+  // Tells the user that count chosen items have no name the engine can use.
+  void TellNotHandedOver(size_t count);
 
   MainWindowHost& app_;
   CKXLangDlg lang_;

@@ -1,24 +1,33 @@
 #include "ui/main_logic.h"
 
 #include <algorithm>
-#include <cstring>
-#include <string>
 
 namespace mainwin {
 
 const char* CommandDescriptionKey(unsigned command) {
   switch (command) {
-    case 32771: return "DelFileInfo";
-    case 32772: return "DelFolderInfo";
-    case 32774: return "OptionsInfo";
-    case 32775: return "HelpContentInfo";
-    case 32776: return "AboutInfo";
-    case 32777: return "DelDrvInfo";
-    case 32778: return "DelAllInfo";
-    case 32779: return "CMenuInfo";
-    case 32783: return "PasswordInfo";
-    case 32784: return "LanguageInfo";
-    default: return nullptr;
+    case 32771:
+      return "DelFileInfo";
+    case 32772:
+      return "DelFolderInfo";
+    case 32774:
+      return "OptionsInfo";
+    case 32775:
+      return "HelpContentInfo";
+    case 32776:
+      return "AboutInfo";
+    case 32777:
+      return "DelDrvInfo";
+    case 32778:
+      return "DelAllInfo";
+    case 32779:
+      return "CMenuInfo";
+    case 32783:
+      return "PasswordInfo";
+    case 32784:
+      return "LanguageInfo";
+    default:
+      return nullptr;
   }
 }
 
@@ -32,7 +41,8 @@ PanelLayout ComputePanelLayout(const Rect& client, const Rect& taskPanel, const 
   return layout;
 }
 
-bool SanitizeWindowRect(const int32_t stored[4], int minWidth, int minHeight, const Rect& screen, Rect& out) {
+bool SanitizeWindowRect(const int32_t stored[4], int minWidth, int minHeight, const Rect& screen,
+                        Rect& out) {
   // 64-bit arithmetic: a damaged value may hold any four numbers.
   int64_t left = stored[0], top = stored[1], right = stored[2], bottom = stored[3];
   if (right <= left || bottom <= top) return false;
@@ -45,40 +55,6 @@ bool SanitizeWindowRect(const int32_t stored[4], int minWidth, int minHeight, co
   out = {static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + width),
          static_cast<int>(top + height)};
   return true;
-}
-
-int SplitOpenFileResult(const char* buffer, size_t size, size_t fileOffset, size_t maxPathBytes,
-                        PathSink found, void* context) {
-  if (!buffer || size == 0) return 0;
-  const size_t first = strnlen(buffer, size);
-  if (first == 0 || first == size) return 0;
-  // A single selection is one full path; a multiple one puts a terminator
-  // right before the first name.
-  const bool multiple = fileOffset > 0 && fileOffset <= size && buffer[fileOffset - 1] == '\0';
-  int refused = 0;
-  if (!multiple) {
-    if (first <= maxPathBytes) {
-      found(buffer, context);
-    } else {
-      ++refused;
-    }
-    return refused;
-  }
-  std::string folder(buffer, first);
-  for (size_t pos = first + 1; pos < size;) {
-    size_t len = strnlen(buffer + pos, size - pos);
-    if (len == 0 || pos + len == size) break;
-    std::string path = folder;
-    if (path.back() != '\\') path += '\\';
-    path.append(buffer + pos, len);
-    if (path.size() <= maxPathBytes) {
-      found(path.c_str(), context);
-    } else {
-      ++refused;
-    }
-    pos += len + 1;
-  }
-  return refused;
 }
 
 }  // namespace mainwin

@@ -1,8 +1,7 @@
 #pragma once
 // Decisions of the main window that need no window: which text describes a
-// command, where the panels go, whether a saved window position can be used,
-// and how the file dialog's answer becomes paths.
-#include <cstddef>
+// command, where the panels go, and whether a saved window position can be
+// used.
 #include <cstdint>
 
 #include "base/rect.h"
@@ -27,15 +26,7 @@ PanelLayout ComputePanelLayout(const Rect& client, const Rect& taskPanel, const 
 // A stored normal-position rectangle made safe to apply: at least the minimum
 // size, at most the screen's size, and moved onto the screen. False when
 // there is nothing usable (empty or inverted), so the caller centres instead.
-bool SanitizeWindowRect(const int32_t stored[4], int minWidth, int minHeight, const Rect& screen, Rect& out);
-
-// Walks the result buffer of the file-open dialog (explorer style): one full
-// path, or a folder followed by names, each zero-terminated, ending in an
-// empty string. Calls found(path) for every selected file, folder joined with
-// name; names whose joined path would exceed maxPathBytes are not passed on
-// and are counted in the result. Never reads past size bytes.
-using PathSink = void (*)(const char* path, void* context);
-int SplitOpenFileResult(const char* buffer, size_t size, size_t fileOffset, size_t maxPathBytes,
-                        PathSink found, void* context);
+bool SanitizeWindowRect(const int32_t stored[4], int minWidth, int minHeight, const Rect& screen,
+                        Rect& out);
 
 }  // namespace mainwin

@@ -1,11 +1,16 @@
 #pragma once
 // CMVFileDialog: the open-file chooser of the widget library, for picking
-// existing files, one or many. Its answer buffer holds 64 KiB of names, far
-// more than a user selects by hand; a choice that still does not fit is told
-// apart from a cancelled chooser, so that it can be reported rather than
-// silently dropped.
+// existing files, one or many. Its answer buffer holds 64 Ki characters of
+// names, far more than a user selects by hand; a choice that still does not
+// fit is told apart from a cancelled chooser, so that it can be reported
+// rather than silently dropped.
+//
+// The chooser speaks UTF-16 and hands over each chosen item under a name the
+// engine's code-page paths reach exactly (ShellPathToAnsi); an item without
+// one is listed apart, never replaced by a look-alike name.
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 class CMVFileDialog {
@@ -17,17 +22,21 @@ class CMVFileDialog {
   CMVFileDialog(HWND owner, const char* title, bool multiSelect);
 
   Result DoModal();
-  // After kChosen: the chooser's answer (a full path, or a folder followed by
-  // names, each terminated, ending in an empty string) and where the first
-  // name starts.
-  const char* Buffer() const { return buffer_.data(); }
-  size_t BufferSize() const { return buffer_.size(); }
-  size_t FileOffset() const { return fileOffset_; }
+  // After kChosen, in the chooser's order: the chosen items as the engine
+  // reaches them (redirection undone; any length, the caller decides), and
+  // the names, for the user, of those that have no such path.
+  const std::vector<std::string>& Paths() const { return paths_; }
+  const std::vector<std::string>& Unnamed() const { return unnamed_; }
 
  private:
   HWND owner_;
-  const char* title_;
+  std::wstring title_;
   bool multiSelect_;
-  std::vector<char> buffer_;
-  size_t fileOffset_ = 0;
+  std::vector<std::string> paths_;
+  std::vector<std::string> unnamed_;
 };
+
+// The name by which the engine reaches the item that a system dialog of this
+// process named in UTF-16 (true, into path, redirection undone), or else the
+// item's name for telling the user (false, into shown).
+bool EnginePathOf(const std::u16string& shellPath, std::string& path, std::string& shown);

@@ -59,6 +59,25 @@ inline bool Exists(const std::string& path) {
   return GetFileAttributesW(FileName(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Whether a code-page name and a UTF-16 name open the same item.
+inline bool SameItem(const std::string& ansi, const std::wstring& wide) {
+  auto identity = [](HANDLE item, BY_HANDLE_FILE_INFORMATION& info) {
+    const bool read = item != INVALID_HANDLE_VALUE && GetFileInformationByHandle(item, &info);
+    if (item != INVALID_HANDLE_VALUE) CloseHandle(item);
+    return read;
+  };
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  BY_HANDLE_FILE_INFORMATION a{}, b{};
+  return identity(CreateFileA(ansi.c_str(), 0, share, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr),
+                  a) &&
+         identity(CreateFileW(wide.c_str(), 0, share, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr),
+                  b) &&
+         a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
 // A fresh folder below the temporary folder (whose path holds no blank under
 // Wine), removed with its contents when the object goes. name may hold a
 // blank.

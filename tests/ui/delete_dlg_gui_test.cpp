@@ -112,6 +112,18 @@ void Drop(HWND dialog, const std::vector<std::string>& paths) {
   SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
 }
 
+// The drop of a program that names items in UTF-16.
+void DropWide(HWND dialog, const std::wstring& path) {
+  const size_t size = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+  HGLOBAL block = GlobalAlloc(GHND, size);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(drop + 1, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(block);
+  SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+}
+
 // A click on a heading, as the mouse makes it.
 void ClickHeading(HWND dialog, int column) {
   HWND header = reinterpret_cast<HWND>(SendMessageA(List(dialog), LVM_GETHEADER, 0, 0));
@@ -242,6 +254,46 @@ TEST_F(BatchList, PathsInsideAListedFolderAreNotAddedAndTheUserIsTold) {
     EXPECT_NE(NotInfo(dialog).find("longer than 260"), std::string::npos) << NotInfo(dialog);
     Close(dialog);
   });
+}
+
+// A name without an exact form in the code page, beside the file its
+// look-alike would name: that very file is listed (by its short name), or
+// the user is told; the other file never is.
+TEST_F(BatchList, DroppedNameWithoutExactFormNeverListsItsLookAlike) {
+  const UINT codePage = GetACP();
+  if (codePage == CP_UTF8 || codePage == 932 || codePage == 936 || codePage == 949 ||
+      codePage == 950)
+    GTEST_SKIP() << "code page " << codePage << " has a form for every name";
+  kxtest::ScratchFolder scratch("kxbatch");
+  kxtest::WriteBytes(scratch / "report", "keep");
+  wchar_t folder[MAX_PATH] = L"";
+  MultiByteToWideChar(CP_ACP, 0, scratch.Path().c_str(), -1, folder, MAX_PATH);
+  const std::wstring wide = std::wstring(folder) + L"\\\uFF52eport";
+  HANDLE made = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(made, INVALID_HANDLE_VALUE);
+  CloseHandle(made);
+  std::vector<std::string> rows;
+  std::string note, goneNote;
+  int rowsAfterGone = -1;
+  Run([&](HWND dialog) {
+    DropWide(dialog, wide);
+    rows = Paths(dialog);
+    note = NotInfo(dialog);
+    // Gone before it could be looked up: nothing else stands in for it.
+    DropWide(dialog, std::wstring(folder) + L"\\\uFF52ecord");
+    rowsAfterGone = Rows(dialog);
+    goneNote = NotInfo(dialog);
+    Close(dialog);
+  });
+  ASSERT_LE(rows.size(), 1u);
+  if (rows.empty()) EXPECT_NE(note.find("code page"), std::string::npos) << note;
+  for (const std::string& row : rows) {
+    EXPECT_TRUE(kxtest::SameItem(row, wide)) << row;
+    EXPECT_FALSE(kxtest::SameItem(row, std::wstring(folder) + L"\\report")) << row;
+  }
+  EXPECT_EQ(rowsAfterGone, static_cast<int>(rows.size()));
+  EXPECT_NE(goneNote.find("code page: ?ecord"), std::string::npos) << goneNote;
+  DeleteFileW(wide.c_str());
 }
 
 TEST_F(BatchList, HeadingClicksSortAsTheRuleSays) {

@@ -665,6 +665,57 @@ TEST_F(MainWindow, DeleteFolderHandsTheChosenFolderToTheConfirmation) {
   RemoveDirectoryA(folder.c_str());
 }
 
+// A file whose name has no exact form in the code page, beside the file
+// that its look-alike would name: the chooser hands over that very file (by
+// its short name) or tells the user, and never names the other one.
+TEST_F(MainWindow, ChooserNeverHandsOverALookAlikeName) {
+  const UINT codePage = GetACP();
+  if (codePage == CP_UTF8 || codePage == 932 || codePage == 936 || codePage == 949 ||
+      codePage == 950)
+    GTEST_SKIP() << "code page " << codePage << " has a form for every name";
+  kxtest::ScratchFolder scratch("kx-mainwin-exact");
+  const std::string& folder = scratch.Path();
+  kxtest::WriteBytes(scratch / "report", "keep");
+  wchar_t wideFolder[MAX_PATH] = L"";
+  MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wideFolder, MAX_PATH);
+  const std::wstring chosen = std::wstring(wideFolder) + L"\\\uFF52eport";
+  HANDLE made = CreateFileW(chosen.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(made, INVALID_HANDLE_VALUE);
+  CloseHandle(made);
+  DeleteJob& pending = TheApp().PendingList();
+  ClearJob(pending);
+
+  Open();
+  ClickItem(0, 0);
+  HWND chooser = kxtest::WaitForWindow(TextStore().GetText("DelFileInfo", "Menu"), 5000);
+  ASSERT_TRUE(chooser);
+  HWND name = kxtest::FileNameBox(chooser);
+  ASSERT_TRUE(name);
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+  PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+  ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(chooser); }, 5000));
+  // The confirmation, or the message that the file cannot be handed over.
+  HWND answer = WaitForBrowser(hwnd_);
+  ASSERT_TRUE(answer);
+  const bool confirmed = kxtest::WindowText(answer) == TextStore().GetText("Title", "Confirm");
+  const auto paths = PendingPaths();
+  PostMessageA(answer, WM_COMMAND, confirmed ? IDCANCEL : IDOK, 0);
+  ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(answer); }, 5000));
+  Close();
+  if (confirmed) {
+    ASSERT_EQ(paths.size(), 1u);
+    EXPECT_TRUE(kxtest::SameItem(paths[0], chosen)) << paths[0];
+  } else {
+    EXPECT_TRUE(paths.empty());
+  }
+  for (const std::string& path : paths)
+    EXPECT_FALSE(kxtest::SameItem(path, std::wstring(wideFolder) + L"\\report")) << path;
+  ClearJob(pending);
+  // The folder's clean-up reads names through the code page.
+  DeleteFileW(chosen.c_str());
+}
+
 // A name that exists only in SysWOW64 of 64-bit Windows, which a 32-bit
 // process sees under System32's name while redirection is on.
 class WowOnlyName {
