@@ -131,6 +131,19 @@ DWORD SelectionAnchor::Check(HANDLE handle, std::wstring* where) const {
   return ERROR_SUCCESS;
 }
 
+DWORD SelectionAnchor::CheckNamed(HANDLE handle, const std::wstring& name,
+                                  std::wstring* where) const {
+  std::wstring final;
+  const DWORD inside = Check(handle, &final);
+  if (inside != ERROR_SUCCESS || final.empty()) return inside;
+  const std::wstring chosen = name.substr(name.find_last_of(L'\\') + 1);
+  const size_t slash = final.find_last_of(L'\\');
+  if (final.compare(slash + 1, std::wstring::npos, chosen) != 0 && !IsShortNameOf(chosen, final))
+    return kReasonChanged;
+  if (where) *where = std::move(final);
+  return ERROR_SUCCESS;
+}
+
 DWORD SelectionAnchor::CheckOnVolume(HANDLE handle, DWORD finalPathError) const {
   // The anchor as "\\?\X:\..." less its volume part, as the file system names
   // a file on its volume.

@@ -23,6 +23,11 @@ class SelectionAnchor {
   // the reason; where (when given) gets that final path, or stays empty when
   // the system could not give it in full.
   DWORD Check(HANDLE handle, std::wstring* where = nullptr) const;
+  // Check for the handle of the item that name (its long form) named; the
+  // handle must also bear exactly that name (or the long form of a short
+  // one). A file system that tells cases apart may open a case twin when
+  // the named item is gone, and that one is another item.
+  DWORD CheckNamed(HANDLE handle, const std::wstring& name, std::wstring* where = nullptr) const;
   // The item and its folder as they were when the place was taken; zeros
   // for what could not be opened.
   const ChosenIdentity& Identity() const { return identity_; }

@@ -248,7 +248,7 @@ DWORD Shredder::Examine(OpenFile& file, const Name& name, bool& isLink) {
     return ERROR_ACCESS_DENIED;  // what opening a folder as a file answers
   // A link that the system shows as the file itself, or a folder on the
   // path swapped for one since the walk, leads the handle out of the item.
-  DWORD inside = anchor_.Check(file.handle.Get(), &file.where);
+  DWORD inside = anchor_.CheckNamed(file.handle.Get(), name.wide, &file.where);
   if (inside != ERROR_SUCCESS) return inside;
   // The contents belong to every name of the file, and the others are not
   // part of the selection; nor are its attributes, which they share.
@@ -431,7 +431,7 @@ bool Shredder::RemoveItem(const Name& name, bool folder) {
       if (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         item.Reset();
         return RemoveLink(name, folder);
-      } else if ((code = anchor_.Check(item.Get(), &where)) == ERROR_SUCCESS &&
+      } else if ((code = anchor_.CheckNamed(item.Get(), name.wide, &where)) == ERROR_SUCCESS &&
                  (folder || facts.links <= 1)) {
         if (where.empty()) where = name.wide;
         // A read-only item refuses to go; cleared attributes come back when

@@ -26,7 +26,7 @@ Shredder::Entered Shredder::EnterFolder(const Name& name) {
       } else if (!(facts.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         code = ERROR_DIRECTORY;
       } else {
-        code = anchor_.Check(folder.Get());
+        code = anchor_.CheckNamed(folder.Get(), name.wide);
         if (code == ERROR_SUCCESS) return Entered::kInside;
       }
     }
