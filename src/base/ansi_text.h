@@ -10,8 +10,6 @@
 // not fit into outSize - 1 bytes, or holds a NUL.
 bool WideToAnsiExact(const char16_t* text, size_t units, char* out, size_t outSize);
 
-#include <string>
-
 // The wide form of a full path under which the system's file functions take
 // every name as it is: "\\?\" before a drive path, "\\?\UNC\" in place of the
 // two leading backslashes of a share path. Without it the system drops a
