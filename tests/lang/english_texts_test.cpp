@@ -51,6 +51,11 @@ const Expected kExpected[] = {
     {"Global", "ReasonNotALink",
      "The system keeps this item's data in a special form (deduplicated, compressed or held in "
      "the cloud). It cannot be overwritten in place."},
+    {"Global", "ReasonChanged", nullptr},
+    {"Global", "ReasonBecameLink", nullptr},
+    {"Global", "ErrRestoreName",
+     "'%1' could not be deleted and cannot get its name back: it stays under a temporary name "
+     "(KX...tmp) in its folder.\r\n\r\n%2"},
     {"Global", "ErrNotHandedOver",
      "%1 of the selected items cannot be destroyed: their names cannot be handed to Karvex. They "
      "are left as they are."},
