@@ -18,9 +18,8 @@ namespace {
 bool IsShortNameOf(const std::wstring& name, const std::wstring& path) {
   if (name.find(L'~') == std::wstring::npos || path.empty()) return false;
   wchar_t shortPath[MAX_PATH + 1];
-  const DWORD length = Unredirected([&] {
-    return GetShortPathNameW(path.c_str(), shortPath, MAX_PATH + 1);
-  });
+  const DWORD length =
+      Unredirected([&] { return GetShortPathNameW(path.c_str(), shortPath, MAX_PATH + 1); });
   if (length == 0 || length > MAX_PATH) return false;
   const std::wstring shortened(shortPath, length);
   return shortened.compare(shortened.find_last_of(L'\\') + 1, std::wstring::npos, name) == 0;

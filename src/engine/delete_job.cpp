@@ -30,7 +30,9 @@ struct ItemPathAccess {
     if (Own(item) || item.parent == nullptr) return item.path.length_;
     return item.path.length_ - item.parent->path.length_ - ((item.path.flags_ & kJoined) ? 1 : 0);
   }
-  static constexpr size_t BlockBytes(size_t textLength) { return sizeof(DeleteItem) + textLength + 1; }
+  static constexpr size_t BlockBytes(size_t textLength) {
+    return sizeof(DeleteItem) + textLength + 1;
+  }
 
   // Builds the path from the item's end towards its start, one ancestor at
   // a time, so nothing is copied twice.
@@ -49,8 +51,8 @@ struct ItemPathAccess {
   static void Set(DeleteItem& item, size_t length, uint8_t flags, size_t blockBytes) {
     item.path.length_ = static_cast<uint16_t>(length);
     item.path.flags_ = flags;
-    item.path.sizeClass_ = static_cast<uint8_t>((blockBytes + ItemArena::kAlignment - 1) /
-                                                ItemArena::kAlignment);
+    item.path.sizeClass_ =
+        static_cast<uint8_t>((blockBytes + ItemArena::kAlignment - 1) / ItemArena::kAlignment);
   }
   static size_t StoredBlockBytes(const DeleteItem& item) {
     return static_cast<size_t>(item.path.sizeClass_) * ItemArena::kAlignment;
@@ -104,9 +106,7 @@ DeleteItem* NewItem(DeleteItem& parent, const char* text, size_t textLength, siz
   return item;
 }
 
-void FreeItem(DeleteItem* item) {
-  item->job->items.Free(item, Access::StoredBlockBytes(*item));
-}
+void FreeItem(DeleteItem* item) { item->job->items.Free(item, Access::StoredBlockBytes(*item)); }
 
 // Items are freed depth first; the depth is bounded by the 260-byte path, the
 // breadth is walked in a loop. A child's text length depends on its parent,
@@ -235,7 +235,8 @@ void DropNestedItems(DeleteJob& job, PathMatch match) {
   }
 }
 
-DeleteItem* AddTopLevelItem(DeleteJob& job, const char* path, FolderTest isFolder, PathMatch match) {
+DeleteItem* AddTopLevelItem(DeleteJob& job, const char* path, FolderTest isFolder,
+                            PathMatch match) {
   // An empty path names nothing; it would only make the job fail later.
   if (path == nullptr || path[0] == '\0' || IsCovered(job, path, match)) return nullptr;
   if (BoundedLength(path) > kMaxPathBytes) return nullptr;

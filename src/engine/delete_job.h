@@ -28,11 +28,11 @@ AfterError NextStepAfter(int answer, uint8_t& skipAll);
 // Reasons of the engine's own for a failed step, passed to the error prompt
 // in place of a system error code. They carry the bit that the system leaves
 // to applications, so no system error has the same number.
-constexpr uint32_t kReasonOtherNames = 0x204B0001;  // hard links share the contents
+constexpr uint32_t kReasonOtherNames = 0x204B0001;        // hard links share the contents
 constexpr uint32_t kReasonOutsideSelection = 0x204B0002;  // the name leads elsewhere now
-constexpr uint32_t kReasonNotALink = 0x204B0003;  // a reparse point that holds data
-constexpr uint32_t kReasonChanged = 0x204B0004;  // not what it was when confirmed
-constexpr uint32_t kReasonBecameLink = 0x204B0005;  // a link now, where the walk found data
+constexpr uint32_t kReasonNotALink = 0x204B0003;          // a reparse point that holds data
+constexpr uint32_t kReasonChanged = 0x204B0004;           // not what it was when confirmed
+constexpr uint32_t kReasonBecameLink = 0x204B0005;        // a link now, where the walk found data
 // The language key (section Global) of the text that explains one of the
 // reasons above; null for a system error code.
 const char* OwnReasonKey(uint32_t code);
@@ -64,15 +64,15 @@ class ItemPath {
 constexpr int kPathSlots = 8;
 
 struct DeleteItem {
-  ItemPath path;           // first: the path finds its item from its own address
-  const char* name;        // the name part of the path, kept with the item
-  int64_t size;            // bytes; 0 for folders and unprepared items
+  ItemPath path;     // first: the path finds its item from its own address
+  const char* name;  // the name part of the path, kept with the item
+  int64_t size;      // bytes; 0 for folders and unprepared items
   uint8_t isFolder;
-  uint8_t isLink;          // the walk found a link here: it goes as a link
-  DeleteJob* job;          // the owning job (the root's points to the root)
-  DeleteItem* next;        // siblings: doubly linked, no tail pointer
+  uint8_t isLink;    // the walk found a link here: it goes as a link
+  DeleteJob* job;    // the owning job (the root's points to the root)
+  DeleteItem* next;  // siblings: doubly linked, no tail pointer
   DeleteItem* prev;
-  DeleteItem* parent;      // null only for the root
+  DeleteItem* parent;  // null only for the root
   DeleteItem* firstChild;
 };
 
@@ -103,11 +103,11 @@ class JobHost {
 };
 
 struct DeleteJob {
-  DeleteItem root;          // empty path; its children are the top-level items
-  ConfigRecord settings;    // given afresh when the job starts running
-  JobHost* host;            // null while no progress window is attached
-  bool running;             // a worker owns the job: Clear is refused
-  uint8_t* fillBuffer;      // kFillBufferSize bytes during the deletion pass
+  DeleteItem root;        // empty path; its children are the top-level items
+  ConfigRecord settings;  // given afresh when the job starts running
+  JobHost* host;          // null while no progress window is attached
+  bool running;           // a worker owns the job: Clear is refused
+  uint8_t* fillBuffer;    // kFillBufferSize bytes during the deletion pass
   uint64_t totalBytes;
   uint64_t doneBytes;
   uint64_t fileCount;

@@ -12,8 +12,7 @@ bool UnbufferedFits(uint32_t sectorSize) {
 bool OverwriteBuffered(int64_t size, uint32_t sectorSize) {
   // The largest file record in use is 4 KiB; what lives in it is smaller.
   constexpr int64_t kLargestRecord = 4096;
-  return UnbufferedFits(sectorSize) && size > 0 && size < kLargestRecord &&
-         size % sectorSize != 0;
+  return UnbufferedFits(sectorSize) && size > 0 && size < kLargestRecord && size % sectorSize != 0;
 }
 
 OverwritePlan PlanOverwrite(int64_t size, uint32_t sectorSize) {
@@ -35,7 +34,8 @@ OverwritePlan PlanOverwrite(int64_t size, uint32_t sectorSize) {
 ShredTarget ClassifyShredTarget(uint32_t attributes) {
   if (attributes == kAttrInvalid) return ShredTarget::kUnknown;
   bool folder = (attributes & kAttrDirectory) != 0;
-  if (attributes & kAttrReparsePoint) return folder ? ShredTarget::kFolderLink : ShredTarget::kFileLink;
+  if (attributes & kAttrReparsePoint)
+    return folder ? ShredTarget::kFolderLink : ShredTarget::kFileLink;
   return folder ? ShredTarget::kFolder : ShredTarget::kFile;
 }
 

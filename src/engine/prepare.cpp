@@ -225,8 +225,8 @@ bool Prepare(DeleteJob& job) {
     DeleteItem* next = item->next;
     for (;;) {
       DWORD error = 0;
-      Walked walked = StillChosen(job, *item, error) ? WalkItem(*item, nullptr, error)
-                                                      : Walked::Unreadable;
+      Walked walked =
+          StillChosen(job, *item, error) ? WalkItem(*item, nullptr, error) : Walked::Unreadable;
       if (walked == Walked::Cancelled) return false;
       if (walked == Walked::Done) break;
       // A top-level item that cannot be read must not stop the others, and

@@ -320,8 +320,8 @@ Shredder::Opened Shredder::OpenForOverwrite(const Name& name, OpenFile& file, bo
     // One handle serves the whole destruction: the overwrite, the cut, the
     // new name and the removal all reach the file that was checked.
     HANDLE opened = name.wide.empty() ? INVALID_HANDLE_VALUE : Unredirected([&] {
-      return CreateFileW(name.wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-                         FILE_SHARE_READ, nullptr, OPEN_EXISTING, flags, nullptr);
+      return CreateFileW(name.wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                         nullptr, OPEN_EXISTING, flags, nullptr);
     });
     if (name.wide.empty()) SetLastError(ERROR_INVALID_NAME);
     if (opened != INVALID_HANDLE_VALUE && opened != nullptr) {

@@ -168,8 +168,8 @@ bool Remove(const char* path, DeleteJob& job, bool folder);
 
 }  // namespace engine
 
-using engine::Shredder;
 using engine::Delete;
 using engine::DeleteItemTree;
 using engine::Remove;
 using engine::Shred;
+using engine::Shredder;

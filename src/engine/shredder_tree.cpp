@@ -74,8 +74,7 @@ bool Shredder::DeleteItemTree(DeleteItem& item) {
     // the user confirmed it is not touched at all.
     DWORD code;
     while ((code = CheckStillChosen(path)) != ERROR_SUCCESS) {
-      if (AfterFailure(item.isFolder ? "ErrDelFolder" : "ErrDelFile", path, code) ==
-          Next::kGiveUp)
+      if (AfterFailure(item.isFolder ? "ErrDelFolder" : "ErrDelFile", path, code) == Next::kGiveUp)
         return giveUp();
       anchor_.Take(path);
     }

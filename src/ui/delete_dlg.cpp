@@ -25,7 +25,8 @@ namespace {
 constexpr char kSection[] = "DeleteDlg";
 constexpr int kMargin = 10;
 constexpr int kGap = 5;
-constexpr int kButtonIds[6] = {IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_REMOVE, IDC_REMOVE_ALL, IDOK, IDCANCEL};
+constexpr int kButtonIds[6] = {IDC_ADD_FILES,  IDC_ADD_FOLDER, IDC_REMOVE,
+                               IDC_REMOVE_ALL, IDOK,           IDCANCEL};
 // Dropped names of any length; those too long are told apart from those
 // without an exact name.
 constexpr size_t kAnyLength = 32767 * 3 + 1;
@@ -70,7 +71,10 @@ std::string NotAddedNote(const NotAdded& notAdded) {
 }
 
 CKXDeleteDlg::CKXDeleteDlg(DeleteJob& pending, DeletionRunner& runner)
-    : kx::Dialog(IDD_BATCH_DELETE), pending_(pending), runner_(runner), list_(IDI_FOLDER, IDI_FILE, IDR_BATCH_MENU) {
+    : kx::Dialog(IDD_BATCH_DELETE),
+      pending_(pending),
+      runner_(runner),
+      list_(IDI_FOLDER, IDI_FILE, IDR_BATCH_MENU) {
   InitWindowState(state_, kDeleteDlgStateName);
 }
 
@@ -112,11 +116,13 @@ void CKXDeleteDlg::SetTexts() {
   const struct {
     int command;
     const char* key;
-  } menuTexts[] = {{IDC_ADD_FILES, "AddFile"},     {IDC_ADD_FOLDER, "AddFolder"}, {IDC_REMOVE, "Remove"},
-                   {IDC_REMOVE_ALL, "RemoveAll"},  {ID_SELECT_ALL, "SelectAll"},  {ID_SELECT_NONE, "SelectNone"}};
+  } menuTexts[] = {{IDC_ADD_FILES, "AddFile"},   {IDC_ADD_FOLDER, "AddFolder"},
+                   {IDC_REMOVE, "Remove"},       {IDC_REMOVE_ALL, "RemoveAll"},
+                   {ID_SELECT_ALL, "SelectAll"}, {ID_SELECT_NONE, "SelectNone"}};
   if (HMENU menu = list_.Menu()) {
     for (const auto& entry : menuTexts)
-      ModifyMenuA(menu, entry.command, MF_BYCOMMAND | MF_STRING, entry.command, LangText(entry.key, kSection));
+      ModifyMenuA(menu, entry.command, MF_BYCOMMAND | MF_STRING, entry.command,
+                  LangText(entry.key, kSection));
   }
 }
 
@@ -149,7 +155,8 @@ void CKXDeleteDlg::LayoutBatchDialog() {
   const RECT cancelRect{w - kMargin - cancel.cx, h - kMargin - cancel.cy, w - kMargin, h - kMargin};
   MoveItem(IDCANCEL, cancelRect);
   const SIZE start = size(IDOK);
-  const RECT startRect{cancelRect.left - kGap - start.cx, h - kMargin - start.cy, cancelRect.left - kGap, h - kMargin};
+  const RECT startRect{cancelRect.left - kGap - start.cx, h - kMargin - start.cy,
+                       cancelRect.left - kGap, h - kMargin};
   MoveItem(IDOK, startRect);
   RECT add = ItemRect(IDC_ADD_FILES);
   const SIZE button{add.right - add.left, add.bottom - add.top};

@@ -1,7 +1,7 @@
 #include "base/ansi_text.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 

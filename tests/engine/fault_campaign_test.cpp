@@ -526,8 +526,7 @@ TEST_F(FaultCampaign, RandomTreesUnderFaultsLoseNothingOutsideAndClaimNothingFal
         if (path == holderAt || path == swapAt)
           selected.push_back(path);
         else
-          selected.push_back(
-              Confuse(random, tree, path, IsDirectory(path.c_str()), shell, faults));
+          selected.push_back(Confuse(random, tree, path, IsDirectory(path.c_str()), shell, faults));
       }
     }
     ASSERT_TRUE(RunShell(shell, script)) << shell;

@@ -36,8 +36,8 @@ inline void RemoveTreeW(const std::wstring& path) {
 // which the system takes every name as it is written.
 inline std::wstring LongName(const std::string& path) {
   std::wstring wide(path.size() + 1, L'\0');
-  const int units = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(),
-                                        static_cast<int>(wide.size()));
+  const int units =
+      MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
   wide.resize(units > 0 ? static_cast<size_t>(units) - 1 : 0);
   return L"\\\\?\\" + wide;
 }
@@ -49,8 +49,8 @@ inline void RemoveTree(const std::string& path) { RemoveTreeW(LongName(path)); }
 inline std::wstring FileName(const std::string& path) {
   if (path.size() > 2 && path[1] == ':' && path[2] == '\\') return LongName(path);
   std::wstring wide(path.size() + 1, L'\0');
-  const int units = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(),
-                                        static_cast<int>(wide.size()));
+  const int units =
+      MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
   wide.resize(units > 0 ? static_cast<size_t>(units) - 1 : 0);
   return wide;
 }

@@ -1,9 +1,9 @@
 // The batch delete list as a user meets it: the real dialog with the
 // program's resources runs on the test's thread and is driven from a second
 // thread with the messages that clicks, drops and resizing produce.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -69,7 +69,9 @@ class BatchList : public ::testing::Test {
 };
 
 HWND List(HWND dialog) { return GetDlgItem(dialog, IDC_BATCH_LIST); }
-int Rows(HWND dialog) { return static_cast<int>(SendMessageA(List(dialog), LVM_GETITEMCOUNT, 0, 0)); }
+int Rows(HWND dialog) {
+  return static_cast<int>(SendMessageA(List(dialog), LVM_GETITEMCOUNT, 0, 0));
+}
 
 std::string RowText(HWND dialog, int row, int column = 0) {
   char text[600] = "";
@@ -144,7 +146,8 @@ TEST_F(BatchList, EmptyListGreysStartRemoveAllAndRemoveAlsoInTheMenu) {
     EXPECT_FALSE(Enabled(dialog, IDC_REMOVE));
     EXPECT_TRUE(Enabled(dialog, IDC_ADD_FILES));
     EXPECT_EQ(kxtest::ItemText(dialog, IDOK), "&Start");
-    EXPECT_EQ(NotInfo(dialog), "Please add files, folders to the list, and click Start to delete them:");
+    EXPECT_EQ(NotInfo(dialog),
+              "Please add files, folders to the list, and click Start to delete them:");
     kxtest::SaveScreenshot(dialog, "batch_empty");
     Close(dialog);
   });
@@ -170,7 +173,9 @@ TEST_F(BatchList, ContextMenuGreysWhatCannotBeDone) {
       shown = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
       return shown != nullptr;
     }));
-    auto greyed = [&](UINT command) { return (GetMenuState(shown, command, MF_BYCOMMAND) & MF_GRAYED) != 0; };
+    auto greyed = [&](UINT command) {
+      return (GetMenuState(shown, command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    };
     EXPECT_FALSE(greyed(IDC_ADD_FILES));
     EXPECT_FALSE(greyed(IDC_ADD_FOLDER));
     EXPECT_TRUE(greyed(IDC_REMOVE));
@@ -181,9 +186,12 @@ TEST_F(BatchList, ContextMenuGreysWhatCannotBeDone) {
     GetMenuStringA(shown, ID_SELECT_ALL, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ(text, "&Select All");
     Sleep(200);
-    kxtest::SaveScreenArea({r.left - 10, r.top - 10, r.left + 300, r.top + 200}, "batch_context_menu");
+    kxtest::SaveScreenArea({r.left - 10, r.top - 10, r.left + 300, r.top + 200},
+                           "batch_context_menu");
     PostMessageA(dialog, WM_CANCELMODE, 0, 0);
-    kxtest::WaitFor([] { return !FindWindowA("#32768", nullptr) || !IsWindowVisible(FindWindowA("#32768", nullptr)); });
+    kxtest::WaitFor([] {
+      return !FindWindowA("#32768", nullptr) || !IsWindowVisible(FindWindowA("#32768", nullptr));
+    });
     // Select All from the menu selects every row and allows Remove.
     SendMessageA(dialog, WM_COMMAND, ID_SELECT_ALL, 0);
     EXPECT_TRUE(Selected(dialog, 0));
@@ -202,12 +210,14 @@ TEST_F(BatchList, DroppedFolderAndFilesGiveRowsWithTheNewestSelected) {
   Run([&](HWND dialog) {
     Drop(dialog, {scratch / "Photos", scratch / "one.txt", scratch / "two.txt"});
     ASSERT_EQ(Rows(dialog), 3);
-    EXPECT_EQ(Paths(dialog), (std::vector<std::string>{scratch / "Photos", scratch / "one.txt", scratch / "two.txt"}));
+    EXPECT_EQ(Paths(dialog), (std::vector<std::string>{scratch / "Photos", scratch / "one.txt",
+                                                       scratch / "two.txt"}));
     EXPECT_EQ(RowText(dialog, 0, 1), "Folder");
     EXPECT_EQ(RowText(dialog, 1, 1), "File");
     EXPECT_TRUE(Selected(dialog, 2));
     EXPECT_FALSE(Selected(dialog, 0));
-    EXPECT_TRUE(Enabled(dialog, IDOK) && Enabled(dialog, IDC_REMOVE_ALL) && Enabled(dialog, IDC_REMOVE));
+    EXPECT_TRUE(Enabled(dialog, IDOK) && Enabled(dialog, IDC_REMOVE_ALL) &&
+                Enabled(dialog, IDC_REMOVE));
     // Remove takes the selected row only.
     SendMessageA(dialog, WM_COMMAND, IDC_REMOVE, 0);
     EXPECT_EQ(Paths(dialog), (std::vector<std::string>{scratch / "Photos", scratch / "one.txt"}));
@@ -337,8 +347,9 @@ TEST_F(BatchList, HeadingClicksSortAsTheRuleSays) {
 
 TEST_F(BatchList, GrowingMovesTheButtonsAndWidensThePathsAndReopeningRestores) {
   for (int i = 0; i < 4; ++i) {
-    std::string p = "C:\\A very long folder name that goes on\\and on and on\\deeper and deeper\\file" +
-                    std::to_string(i) + ".txt";
+    std::string p =
+        "C:\\A very long folder name that goes on\\and on and on\\deeper and deeper\\file" +
+        std::to_string(i) + ".txt";
     AddTopLevelItem(pending_, p.c_str(), nullptr);
   }
   RECT opened{};
@@ -369,7 +380,8 @@ TEST_F(BatchList, GrowingMovesTheButtonsAndWidensThePathsAndReopeningRestores) {
     EXPECT_EQ(list.bottom, start.top - 5);
     RECT listClient{};
     GetClientRect(List(dialog), &listClient);
-    EXPECT_EQ(SendMessageA(List(dialog), LVM_GETCOLUMNWIDTH, 0, 0) + SendMessageA(List(dialog), LVM_GETCOLUMNWIDTH, 1, 0),
+    EXPECT_EQ(SendMessageA(List(dialog), LVM_GETCOLUMNWIDTH, 0, 0) +
+                  SendMessageA(List(dialog), LVM_GETCOLUMNWIDTH, 1, 0),
               listClient.right);
     kxtest::SaveScreenshot(dialog, "batch_grown");
     ShowWindow(dialog, SW_MAXIMIZE);
@@ -439,7 +451,8 @@ TEST_F(BatchList, MoreFromAHandOffConfirmationOpensTheListWhoseStartDestroys) {
     kxtest::Click(dialog, IDOK);
     ConfirmWithOk();
   });
-  EXPECT_FALSE(runner_.StartDeletion(pending_, nullptr)) << "the first confirmation starts nothing itself";
+  EXPECT_FALSE(runner_.StartDeletion(pending_, nullptr))
+      << "the first confirmation starts nothing itself";
   driver.join();
   EXPECT_EQ(shown, (std::vector<std::string>{scratch / "a.txt", scratch / "b.txt"}));
   EXPECT_FALSE(kxtest::Exists(scratch / "a.txt"));

@@ -26,9 +26,9 @@
 #include "support/window_search.h"
 #include "support/wine_paths.h"
 #include "ui/deleting.h"
-#include "ui/window_host.h"
 #include "ui/main_dlg.h"
 #include "ui/ui_ids.h"
+#include "ui/window_host.h"
 
 namespace {
 
@@ -732,7 +732,8 @@ class WowOnlyName {
     if (folder) {
       CreateDirectoryA(shown_.c_str(), nullptr);
     } else {
-      HANDLE file = CreateFileA(shown_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      HANDLE file =
+          CreateFileA(shown_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
       if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
     made_ = true;
@@ -806,7 +807,8 @@ TEST_F(MainWindow, ChooserAndBrowserNameTheSystemItemsTheyShow) {
   ClickItem(0, 1);
   HWND browser = WaitForBrowser(hwnd_);
   ASSERT_TRUE(browser);
-  SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.ShownName().c_str()));
+  SendMessageA(browser, BFFM_SETSELECTIONA, TRUE,
+               reinterpret_cast<LPARAM>(folder.ShownName().c_str()));
   PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(browser, IDOK)));
   confirm = kxtest::WaitForWindow(TextStore().GetText("Title", "Confirm"), 5000);
