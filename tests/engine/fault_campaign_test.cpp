@@ -78,18 +78,8 @@ bool ExactExists(const std::string& path) {
   return found;
 }
 
-std::string ExactRead(const std::string& path) {
-  HANDLE file = CreateFileW(Exact(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string content;
-  char block[65536];
-  DWORD got = 0;
-  while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) content.append(block, got);
-  CloseHandle(file);
-  return content;
-}
+// The test's helpers reach a full path by its long form already.
+std::string ExactRead(const std::string& path) { return ReadBytes(path); }
 
 bool ExactWrite(const std::string& path, const std::string& content) {
   HANDLE file = CreateFileW(Exact(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
