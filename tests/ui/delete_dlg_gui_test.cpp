@@ -293,6 +293,7 @@ TEST_F(BatchList, DroppedNameWithoutExactFormNeverListsItsLookAlike) {
     DropWide(dialog, std::wstring(folder) + L"\\\uFF52ecord");
     rowsAfterGone = Rows(dialog);
     goneNote = NotInfo(dialog);
+    kxtest::SaveScreenshot(dialog, "batch_not_exact");
     Close(dialog);
   });
   ASSERT_LE(rows.size(), 1u);
