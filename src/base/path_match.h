@@ -5,5 +5,8 @@
 // is folded by the system's own table, for every letter of the code page.
 
 // True when path is listed itself (in any letter case) or lies inside the
-// folder listed. A path that the code page cannot read never matches.
+// folder listed. Spellings that differ in letter case match only when they
+// open the same item (or either cannot be opened): in a folder that tells
+// cases apart they are two. A path that the code page cannot read never
+// matches.
 bool SameOrInsideOnDisk(const char* listed, const char* path);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/path_match.h"
 #include "base/path_utils.h"
 #include "engine/fill_buffer.h"
 #include "engine/overwrite_plan.h"
@@ -792,5 +793,18 @@ TEST_F(ShredTest, ACaseTwinOutsideTheSelectionIsAnotherItem) {
   EXPECT_EQ(host.prompts.size(), 1u);
   // Report.txt went by its own name.
   EXPECT_EQ(kxtest::Listing(base, "Report.txt"), std::vector<std::string>{"report.txt"});
+
+  // An item in one of two case twins is not covered by the other twin.
+  const std::string twins = kxtest::WinePath(KX_ENGINE_LINK_DIR) + "\\case2";
+  ReleaseJob(job);
+  NewJob(job);
+  host.prompts.clear();
+  Add(twins + "\\dir");
+  ASSERT_NE(AddTopLevelItem(job, (twins + "\\Dir\\x.bin").c_str(), IsDirectory, SameOrInsideOnDisk),
+            nullptr);
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(kxtest::Listing(twins), std::vector<std::string>{"Dir"});
+  EXPECT_EQ(kxtest::Listing(twins + "\\Dir"), std::vector<std::string>{"y.bin"});
+  EXPECT_EQ(ReadBytes(twins + "\\Dir\\y.bin"), "stays\n");
 }
 #endif
