@@ -82,14 +82,7 @@ bool ExactExists(const std::string& path) {
 std::string ExactRead(const std::string& path) { return ReadBytes(path); }
 
 bool ExactWrite(const std::string& path, const std::string& content) {
-  HANDLE file = CreateFileW(Exact(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = content.empty() ||
-            WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == content.size();
+  return WriteBytes(path, content, CREATE_NEW);
 }
 
 bool ExactDelete(const std::string& path) {

@@ -103,8 +103,10 @@ class ScratchFolder {
   std::string path_;
 };
 
-inline bool WriteBytes(const std::string& path, const std::string& content) {
-  HANDLE file = CreateFileW(FileName(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+// disposition: CREATE_NEW to fail where the name is taken.
+inline bool WriteBytes(const std::string& path, const std::string& content,
+                       DWORD disposition = CREATE_ALWAYS) {
+  HANDLE file = CreateFileW(FileName(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
