@@ -25,11 +25,6 @@ endif()
 if(NOT KX_DIST_DIR)
   set(KX_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 endif()
-# Whether this machine runs 32-bit code, and so the shipped 32-bit programs
-# (see Umbrella.cmake); tests that can only start those are disabled where not.
-if(NOT DEFINED KX_RUNS_32BIT)
-  set(KX_RUNS_32BIT ON)
-endif()
 # Where the files that users get are checked: the dist folder itself, but
 # for the x86-64 build of the 32-bit program the real 32-bit one.
 if(NOT KX_SHIPPED_DIR)
@@ -82,12 +77,16 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 include(GoogleTest)
 
-# kx_test(<name> SOURCES <files> [LIBS <libs>] [GUI] [TIMEOUT <s>])
-# A GoogleTest program whose cases become CTest tests named <flavor>.<Suite>.<Case>.
+# kx_test(<name> SOURCES <files> [LIBS <libs>] [GUI] [TIMEOUT <s>] [PREFIX <group>])
+# A GoogleTest program whose cases become CTest tests named <flavor>.<Suite>.<Case>
+# (<group>.<Suite>.<Case> with PREFIX).
 # On Windows flavors the cases run under Wine and need the shared prefix; GUI
 # cases also take the screen one at a time.
 function(kx_test name)
-  cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "TIMEOUT;PREFIX" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_PREFIX)
+    set(T_PREFIX ${KX_FLAVOR})
+  endif()
   add_executable(${name} ${T_SOURCES})
   foreach(source ${T_SOURCES})
     if(source MATCHES "\\.rc$")
@@ -100,7 +99,7 @@ function(kx_test name)
     KX_SOURCE_DIR="${KX_ROOT}" KX_SCREENSHOT_DIR="${KX_SCREENSHOT_DIR}"
     KX_DIST_DIR="${KX_DIST_DIR}" KX_SHIPPED_DIR="${KX_SHIPPED_DIR}")
   gtest_add_tests(TARGET ${name} SOURCES ${T_SOURCES}
-                  TEST_PREFIX "${KX_FLAVOR}." TEST_LIST cases)
+                  TEST_PREFIX "${T_PREFIX}." TEST_LIST cases)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()

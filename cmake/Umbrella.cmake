@@ -5,22 +5,23 @@ set(KX_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 set(KX_SCREENSHOT_DIR ${CMAKE_BINARY_DIR}/screenshots)
 set(KX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 
-# A machine whose kernel runs no 32-bit code cannot start Wine's 32-bit
-# loader. There the 32-bit program's code is built a second time for x86-64
-# (the win32x64 build: the win32 flavor with the 64-bit compiler) and its
-# tests run under the 64-bit loader in place of the 32-bit ones. The shipped
-# 32-bit files are still built the same way, only not run.
-execute_process(COMMAND /usr/lib/wine/wine --version RESULT_VARIABLE kx_wine32_answer
-                OUTPUT_QUIET ERROR_QUIET)
-if(kx_wine32_answer STREQUAL "0")
+# How this machine runs 32-bit code (tools/i386-emulation): natively, only
+# through an emulator (a kernel without 32-bit support, see tools/setup), or
+# not at all. Where it is not native, the 32-bit program's code is built a
+# second time for x86-64 (the win32x64 build: the win32 flavor with the
+# 64-bit compiler) and the bulk of its tests run there under the 64-bit
+# loader. The shipped 32-bit files are built the same way everywhere, and the
+# shipped group of tests (tests/shipped) runs them as they are, emulated
+# where it must.
+execute_process(COMMAND ${CMAKE_SOURCE_DIR}/tools/i386-emulation state
+                OUTPUT_VARIABLE KX_I386 OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(KX_I386 STREQUAL "native")
   set(KX_WIN32_TESTS win32)
-  set(KX_RUNS_32BIT ON)
   set(kx_loader "")
 else()
   set(KX_WIN32_TESTS win32x64)
-  set(KX_RUNS_32BIT OFF)
   set(kx_loader "export KX_WINE_LOADER=/usr/lib/wine/wine64\n")
-  message(STATUS "This machine runs no 32-bit code: the 32-bit program's tests run in its x86-64 build")
+  message(STATUS "32-bit code runs here: ${KX_I386}; the 32-bit program's tests run in its x86-64 build")
 endif()
 
 # Every build directory has its own Wine prefix, so that two checkouts or two
@@ -53,8 +54,8 @@ foreach(flavor native win32 win64)
                -DKX_DIST_DIR=${KX_DIST_DIR}
                -DKX_SCREENSHOT_DIR=${KX_SCREENSHOT_DIR}
                -DKX_WIN64_DIR=${CMAKE_BINARY_DIR}/win64
+               -DKX_WIN32_DIR=${CMAKE_BINARY_DIR}/win32
                -DKX_WINE_RUN=${CMAKE_BINARY_DIR}/wine-run
-               -DKX_RUNS_32BIT=${KX_RUNS_32BIT}
                ${launcher_args}
                ${${flavor}_args}
     INSTALL_COMMAND ""
@@ -77,8 +78,8 @@ if(KX_WIN32_TESTS STREQUAL "win32x64")
                -DKX_SHIPPED_DIR=${KX_DIST_DIR}
                -DKX_SCREENSHOT_DIR=${KX_SCREENSHOT_DIR}
                -DKX_WIN64_DIR=${CMAKE_BINARY_DIR}/win64
+               -DKX_WIN32_DIR=${CMAKE_BINARY_DIR}/win32
                -DKX_WINE_RUN=${CMAKE_BINARY_DIR}/wine-run
-               -DKX_RUNS_32BIT=OFF
                ${launcher_args}
                ${win64_args}
     INSTALL_COMMAND ""

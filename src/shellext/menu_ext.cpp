@@ -6,6 +6,7 @@
 
 #include "base/ansi_text.h"
 #include "base/context_menu_state.h"
+#include "base/folder_test.h"
 #include "base/handoff_block.h"
 #include "base/menu_ext_names.h"
 #include "base/path_utils.h"
@@ -52,8 +53,11 @@ bool WantsItem(UINT flags) {
          (flags & CMF_NODEFAULT) != 0;
 }
 
+// The program works with file-system redirection off, so a 32-bit host's
+// System32 (its SysWOW64) is handed over by the name the program reaches it
+// by; a 64-bit host's names are their own.
 void AddToBlock(const char* path, void* context) {
-  AddHandOffPath(*static_cast<HandOffWriter*>(context), path);
+  AddHandOffPath(*static_cast<HandOffWriter*>(context), UnredirectedName(path).c_str());
 }
 
 }  // namespace

@@ -645,7 +645,7 @@ TEST(ExtensionEndToEnd, PickedCommandLetsTheProgramConfirmAndDelete) {
   HWND confirm = nullptr;
   ASSERT_TRUE(kxtest::WaitFor(
       [&] { return (confirm = FindWindowA(nullptr, "Confirm Delete - Karvex")) != nullptr; },
-      20000));
+      60000));
   DWORD processId = 0;
   GetWindowThreadProcessId(confirm, &processId);
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);

@@ -1,7 +1,8 @@
-// The installer as a user runs it: KarvexSetup.exe from dist/ into the
-// prefix's program folder, silently and through its pages, and its
-// uninstaller. A 64-bit process, like the Explorer of a 64-bit system, so
-// that it can load the extension that the installed program registers.
+// The installer as a user runs it: KarvexSetup.exe from dist/ (a 32-bit
+// program, as is the program it installs) into the prefix's program folder,
+// silently and through its pages, and its uninstaller. The tests are a
+// 64-bit process, like the Explorer of a 64-bit system, so that they can load
+// the extension that the installed program registers.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -11,7 +12,8 @@
 #include <vector>
 
 #include "framework/com.h"
-#include "shellext/drop_data_object.h"
+#include "shipped/handoff_run.h"
+#include "shipped/menu_driver.h"
 #include "support/process_helpers.h"
 #include "support/registry.h"
 #include "support/scratch_folder.h"
@@ -23,7 +25,6 @@ namespace {
 using kxtest::Exists;
 using kxtest::ReadBytes;
 
-const CLSID kClsid = {0xE181CDB0, 0xFDFD, 0x4C52, {0x99, 0x7D, 0xFD, 0xF4, 0x96, 0xDC, 0xC9, 0xCB}};
 constexpr char kClassKey[] = "CLSID\\{E181CDB0-FDFD-4C52-997D-FDF496DCC9CB}";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Karvex";
 constexpr char kAppKey[] = "Software\\Morvane\\Karvex";
@@ -80,7 +81,8 @@ std::vector<unsigned> ProgramVersion() {
   std::vector<char> data(GetFileVersionInfoSizeA(exe.c_str(), &ignored));
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
-  if (data.empty() || !GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) ||
+  if (data.empty() ||
+      !GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(data.size()), data.data()) ||
       !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length))
     return {};
   return {HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
@@ -162,8 +164,8 @@ class SavedPendingRemovals {
     DWORD size = 0;
     if (key && RegQueryValueExA(key, kValue, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
       data_.resize(size);
-      existed_ = RegQueryValueExA(key, kValue, nullptr, &type_, data_.data(), &size) ==
-                 ERROR_SUCCESS;
+      existed_ =
+          RegQueryValueExA(key, kValue, nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS;
     }
     if (key) RegCloseKey(key);
   }
@@ -260,7 +262,8 @@ TEST_F(Installer, SilentInstallPutsTheProgramInPlaceAndSwitchesOnTheMenu) {
   EXPECT_EQ(entry("DisplayName"), "Karvex");
   EXPECT_EQ(entry("DisplayVersion"), version);
   EXPECT_EQ(entry("Publisher"), "Morvane");
-  EXPECT_TRUE(SameText(entry("DisplayIcon"), InstallDir() + "\\KXer.exe,0")) << entry("DisplayIcon");
+  EXPECT_TRUE(SameText(entry("DisplayIcon"), InstallDir() + "\\KXer.exe,0"))
+      << entry("DisplayIcon");
   EXPECT_TRUE(SameText(entry("UninstallString"), "\"" + InstallDir() + "\\Uninstall.exe\""))
       << entry("UninstallString");
   const DWORD size = RegDword(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", kInstallerView);
@@ -275,9 +278,10 @@ TEST_F(Installer, SilentInstallPutsTheProgramInPlaceAndSwitchesOnTheMenu) {
 
   // Registered by the installed program: the system's extension from the
   // program folder, with the default caption.
-  EXPECT_TRUE(SameText(kxtest::RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32",
-                                         nullptr, kSystemView),
-                       InstallDir() + "\\KXMExt64.dll"));
+  EXPECT_TRUE(
+      SameText(kxtest::RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32",
+                                 nullptr, kSystemView),
+               InstallDir() + "\\KXMExt64.dll"));
   EXPECT_EQ(kxtest::RegString(HKEY_CLASSES_ROOT, kClassKey, "CMenuCaption", kSystemView),
             "Delete By Karvex");
 }
@@ -293,41 +297,19 @@ TEST_F(Installer, InstalledExtensionHandsAFileToTheInstalledProgram) {
   ASSERT_TRUE(kxtest::WriteBytes(keep, "keep"));
   {
     kx::ComPtr<IShellExtInit> init;
-    ASSERT_EQ(CoCreateInstance(kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
-                               init.PutVoid()),
+    ASSERT_EQ(CoCreateInstance(kxtest::kMenuExtClsid, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_IShellExtInit, init.PutVoid()),
               S_OK);
-    kx::ComPtr<IDataObject> selection;
-    *selection.Put() = new kxtest::DropDataObject(kxtest::DropBytes(std::vector<std::string>{file}));
-    ASSERT_EQ(init->Initialize(nullptr, selection.Get(), nullptr), S_OK);
-    kx::ComPtr<IContextMenu> menu;
-    ASSERT_EQ(init->QueryInterface(IID_IContextMenu, menu.PutVoid()), S_OK);
-    HMENU popup = CreatePopupMenu();
-    ASSERT_EQ(menu->QueryContextMenu(popup, 0, 1, 10, CMF_NORMAL), 1);
-    char text[100] = "";
-    GetMenuStringA(popup, 1, text, sizeof text, MF_BYCOMMAND);
-    EXPECT_STREQ(text, "Delete By Karvex");
-    DestroyMenu(popup);
-    CMINVOKECOMMANDINFO info = {sizeof info};
-    EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+    const kxtest::MenuPick pick = kxtest::PickTheCommand(init.Get(), {file});
+    EXPECT_EQ(pick.itemText, "Delete By Karvex");
+    ASSERT_EQ(pick.invoked, S_OK);
   }
-
-  HWND confirm = nullptr;
-  ASSERT_TRUE(kxtest::WaitFor(
-      [&] { return (confirm = FindWindowA(nullptr, "Confirm Delete - Karvex")) != nullptr; }, 30000));
-  DWORD processId = 0;
-  GetWindowThreadProcessId(confirm, &processId);
-  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-  ASSERT_NE(process, nullptr);
-  char image[MAX_PATH] = "";
-  DWORD length = sizeof image;
-  QueryFullProcessImageNameA(process, 0, image, &length);
-  EXPECT_TRUE(SameText(image, InstallDir() + "\\KXer.exe")) << image;
-  PostMessageA(confirm, WM_COMMAND, IDOK, 0);
-
-  EXPECT_TRUE(kxtest::WaitFor([&] { return !Exists(file); }, 30000));
+  const kxtest::HandOffRun run = kxtest::AgreeToHandOffRun(GetCurrentProcessId());
+  ASSERT_TRUE(run.confirmed);
+  EXPECT_TRUE(run.ended);
+  EXPECT_TRUE(SameText(run.image, InstallDir() + "\\KXer.exe")) << run.image;
+  EXPECT_FALSE(Exists(file));
   EXPECT_EQ(ReadBytes(keep), "keep");
-  EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
-  CloseHandle(process);
 }
 
 TEST_F(Installer, InstallOverAnOlderVersionReplacesItsFilesAndKeepsTheCaption) {
@@ -486,8 +468,9 @@ TEST_F(InstallerPages, EnglishPagesFromWelcomeToFinish) {
   EXPECT_TRUE(kxtest::KeyExists(HKEY_CLASSES_ROOT, kClassKey, kSystemView))
       << "the menu option is checked unless the user unchecks it";
   // The uninstaller keeps to the language chosen here.
-  EXPECT_EQ(kxtest::RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallerLanguage", kInstallerView),
-            "1033");
+  EXPECT_EQ(
+      kxtest::RegString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallerLanguage", kInstallerView),
+      "1033");
 }
 
 TEST_F(InstallerPages, GermanWelcomeAndCancelInstallNothing) {
