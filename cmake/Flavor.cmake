@@ -134,9 +134,11 @@ function(kx_fuzz name)
   if(EXISTS ${KX_ROOT}/tests/fuzz/corpus/${name})
     set(seeds ${KX_ROOT}/tests/fuzz/corpus/${name})
   endif()
-  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
-  file(MAKE_DIRECTORY ${corpus})
+  # libFuzzer adds the units it finds to its first corpus folder: here one of
+  # this run alone, removed when it ends, so that every run starts from the
+  # committed seeds and nothing grows between runs.
   add_test(NAME native.fuzz.${name}
-           COMMAND ${name} -runs=${F_RUNS} -max_len=8192 -seed=1 ${corpus} ${seeds})
+           COMMAND sh -c [[units=$(mktemp -d) || exit 1; trap 'rm -rf "$units"' EXIT; fuzzer=$1; shift; "$fuzzer" "$units" "$@"]]
+                   sh $<TARGET_FILE:${name}> -runs=${F_RUNS} -max_len=8192 -seed=1 ${seeds})
   set_tests_properties(native.fuzz.${name} PROPERTIES TIMEOUT 120)
 endfunction()

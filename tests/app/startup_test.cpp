@@ -38,8 +38,8 @@ class RunningInstance : public ::testing::Test {
   }
 
   // Runs KXer.exe with the arguments and waits for it to end.
-  static bool RunToEnd(const std::string& arguments) {
-    return kxtest::RunToEnd("\"" + DistPath("KXer.exe") + "\" " + arguments, 20000);
+  static bool RunToEnd(const std::string& arguments, DWORD* exitCode = nullptr) {
+    return kxtest::RunToEnd("\"" + DistPath("KXer.exe") + "\" " + arguments, 20000, exitCode);
   }
 
   PROCESS_INFORMATION first_ = {};
@@ -54,7 +54,9 @@ TEST_F(RunningInstance, SecondInteractiveStartRestoresTheFirstAndEnds) {
 }
 
 TEST_F(RunningInstance, HandOffAndRegistrationRunsDoNotTakePart) {
-  EXPECT_TRUE(RunToEnd("/unregcm"));
+  DWORD exitCode = 99;
+  EXPECT_TRUE(RunToEnd("/unregcm", &exitCode));
+  EXPECT_EQ(exitCode, 0u) << "the registration run did its work";
 
   // A hand-off block with an empty path list: the run takes the block, has
   // nothing to delete and ends silently, without a confirmation.

@@ -36,7 +36,8 @@ class LangFileListTest : public ::testing::Test {
     folder_ = std::string(temp) + "kxlang-" + std::to_string(GetCurrentProcessId()) + "-" +
               std::to_string(GetTickCount());
     ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
-    keyPath_ = "Software\\KarvexTest\\Lang-" + std::to_string(GetCurrentProcessId());
+    // A key of its own: the settings tests keep theirs below Software\KarvexTest.
+    keyPath_ = "Software\\KarvexTest-lang-" + std::to_string(GetCurrentProcessId());
     LangFiles().SetLangFolder(folder_.c_str());
     LangFiles().SetRegistryKey(HKEY_CURRENT_USER, keyPath_.c_str());
     TextStore().Reset();
@@ -49,7 +50,7 @@ class LangFileListTest : public ::testing::Test {
       if (!DeleteFileA(path.c_str())) RemoveDirectoryA(path.c_str());
     }
     RemoveDirectoryA(folder_.c_str());
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\KarvexTest");
+    RegDeleteTreeA(HKEY_CURRENT_USER, keyPath_.c_str());
     LangFiles().GetLanguageList(true);  // forget entries of the scratch folder
     TextStore().Reset();
   }
@@ -74,8 +75,8 @@ class LangFileListTest : public ::testing::Test {
     char value[MAX_PATH + 1] = "";
     DWORD type = 0;
     DWORD size = MAX_PATH;
-    LONG rc = RegQueryValueExA(key.Get(), "Active", nullptr, &type,
-                               reinterpret_cast<BYTE*>(value), &size);
+    LONG rc = RegQueryValueExA(key.Get(), "Active", nullptr, &type, reinterpret_cast<BYTE*>(value),
+                               &size);
     return rc == ERROR_SUCCESS && type == REG_SZ ? value : "<none>";
   }
   void SetActive(const std::string& name) {
@@ -168,8 +169,7 @@ TEST_F(LangFileListTest, StartUpLoadsTheRememberedFileInEveryEncoding) {
     SetActive(name);
     // At start-up nothing is selected yet: the registry names the file.
     LangFiles().SetLangFolder(folder_.c_str());
-    ASSERT_TRUE(LangFiles().Selected() == nullptr ||
-                LangFiles().Selected()->fileName[0] == '\0');
+    ASSERT_TRUE(LangFiles().Selected() == nullptr || LangFiles().Selected()->fileName[0] == '\0');
     EXPECT_TRUE(TextStore().LoadActiveLanguage());
     EXPECT_EQ(Text("Tasks", "Menu"), "Aufgaben");
     EXPECT_EQ(Text("About", "Menu"), "Info zu Karvex");

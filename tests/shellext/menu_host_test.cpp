@@ -324,29 +324,46 @@ TEST_F(Extension, CommandByOffsetHandsTheSelectionToTheProgram) {
 }
 
 TEST_F(Extension, OnlyTheMachinesRegistrationNamesTheProgram) {
-  // A program of the user plants its own class key above the machine's: the
-  // merged view then shows its ExePath, naming a KXer.exe of its own.
+  // A program of the user can plant a class key of its own, which the merged
+  // classes view of Windows then shows above the machine's, with an ExePath
+  // naming a KXer.exe of its own. Wine 8 merges no such view, so this
+  // process's classes root is pointed at the planted key itself.
   const std::string planted = scratch_ / "planted";
   ASSERT_TRUE(CreateDirectoryA(planted.c_str(), nullptr));
   ASSERT_TRUE(CopyFileA(receiver_.c_str(), (planted + "\\KXer.exe").c_str(), FALSE));
-  const std::string userKey = std::string("Software\\Classes\\") + kClassKey;
   SetSettings(receiver_, nullptr);
-  kxtest::SetRegString(HKEY_CURRENT_USER, userKey, "ExePath", planted + "\\KXer.exe");
-  // (Windows shows the user's value in the merged view; Wine 8 keeps showing
-  // the machine's, so there this proves only that the machine's is used.)
-  std::string report;
+  const std::string userClasses =
+      "Software\\KarvexTests\\classes-" + std::to_string(GetCurrentProcessId());
+  kx::ScopeExit removePlanted([&] { kxtest::DeleteRegTree(HKEY_CURRENT_USER, userClasses); });
+  kxtest::SetRegString(HKEY_CURRENT_USER, userClasses + "\\" + kClassKey, "ExePath",
+                       planted + "\\KXer.exe");
+
+  // COM finds the class through the real root; the object reads its
+  // settings while the planted key stands in for it.
+  kx::ComPtr<IClassFactory> factory;
+  ASSERT_EQ(
+      CoGetClassObject(kClsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.PutVoid()),
+      S_OK);
+  kx::ComPtr<IShellExtInit> init;
   {
-    auto init = Create<IShellExtInit>(IID_IShellExtInit);
-    ASSERT_TRUE(init);
-    ASSERT_EQ(init->Initialize(nullptr, Selection<std::string>({"C:\\a.txt"}).Get(), nullptr),
-              S_OK);
-    kx::ComPtr<IContextMenu> menu;
-    ASSERT_EQ(init->QueryInterface(IID_IContextMenu, menu.PutVoid()), S_OK);
-    CMINVOKECOMMANDINFO info = {sizeof info};
-    EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
-    ASSERT_TRUE(Report(report));
+    HKEY classes = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, userClasses.c_str(), 0, KEY_READ, &classes),
+              ERROR_SUCCESS);
+    const LONG overridden = RegOverridePredefKey(HKEY_CLASSES_ROOT, classes);
+    RegCloseKey(classes);
+    ASSERT_EQ(overridden, ERROR_SUCCESS);
+    kx::ScopeExit restore([] { RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr); });
+    ASSERT_EQ(RegString(HKEY_CLASSES_ROOT, kClassKey, "ExePath", 0), planted + "\\KXer.exe")
+        << "a reader of the classes root meets the planted program";
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, init.PutVoid()), S_OK);
   }
-  kxtest::DeleteRegTree(HKEY_CURRENT_USER, userKey);
+  ASSERT_EQ(init->Initialize(nullptr, Selection<std::string>({"C:\\a.txt"}).Get(), nullptr), S_OK);
+  kx::ComPtr<IContextMenu> menu;
+  ASSERT_EQ(init->QueryInterface(IID_IContextMenu, menu.PutVoid()), S_OK);
+  CMINVOKECOMMANDINFO info = {sizeof info};
+  EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+  std::string report;
+  ASSERT_TRUE(Report(report));
   EXPECT_EQ(lstrcmpiA(One(report, "exe").c_str(), receiver_.c_str()), 0) << One(report, "exe");
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,11 +18,17 @@ TEST(StatusBar, DescriptionKeysOfTheTaskPanel) {
   EXPECT_EQ(CommandDescriptionKey(0xFFFF), nullptr);
 }
 
-TEST(TipBox, HeightFollowsTheText) {
-  EXPECT_EQ(TipBoxHeight(13), 26);
-  EXPECT_EQ(TipBoxHeight(15), 26);
-  EXPECT_EQ(TipBoxHeight(16), 26);
-  EXPECT_EQ(TipBoxHeight(39), 49);
+// The tip box draws its text 5 pixels inside its edges and its 16-pixel icon
+// at (5, 5): whatever the font and the number of lines, the box holds both
+// with that margin below them, and is no taller than that.
+TEST(TipBox, HoldsItsTextAndIconAndNoMore) {
+  constexpr int kMargin = 5, kIcon = 16;
+  for (int text = 0; text <= 300; ++text) {
+    const int box = TipBoxHeight(text);
+    EXPECT_GE(box, text + 2 * kMargin) << text;
+    EXPECT_GE(box, kIcon + 2 * kMargin) << text;
+    EXPECT_LE(box, std::max(text, kIcon) + 2 * kMargin) << text;
+  }
 }
 
 TEST(PanelLayout, PanelsEndAtTheStatusBar) {

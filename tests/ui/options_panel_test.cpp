@@ -1,8 +1,8 @@
 // The advanced options and password panels inside the real main window,
 // driven from outside as a user would; the settings live in a scratch key.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstring>
@@ -19,11 +19,11 @@
 #include "support/window_search.h"
 #include "support/wine_paths.h"
 #include "ui/deleting.h"
-#include "ui/window_host.h"
 #include "ui/main_dlg.h"
 #include "ui/options_ids.h"
 #include "ui/password_ids.h"
 #include "ui/ui_ids.h"
+#include "ui/window_host.h"
 
 namespace {
 
@@ -121,7 +121,8 @@ class OptionsPanel : public ::testing::Test {
 TEST_F(OptionsPanel, OnlyTheEnableBoxUntilTickedAndUntickingHidesAllAgain) {
   Open();
   EXPECT_TRUE(Shown(IDC_OPT_ENABLE));
-  for (int id : {IDC_OPT_PERIOD, IDC_OPT_FILL, IDC_OPT_SKIP, IDOK, IDCANCEL}) EXPECT_FALSE(Shown(id)) << id;
+  for (int id : {IDC_OPT_PERIOD, IDC_OPT_FILL, IDC_OPT_SKIP, IDOK, IDCANCEL})
+    EXPECT_FALSE(Shown(id)) << id;
   Click(IDC_OPT_ENABLE);
   for (int id : {IDC_OPT_PERIOD, IDC_OPT_PERIOD_SPIN, IDC_OPT_FILL, IDC_OPT_SKIP, IDOK, IDCANCEL})
     EXPECT_TRUE(Shown(id)) << id;
@@ -131,7 +132,8 @@ TEST_F(OptionsPanel, OnlyTheEnableBoxUntilTickedAndUntickingHidesAllAgain) {
   Type(IDC_OPT_PERIOD, "300");
   EXPECT_TRUE(OkEnabled());
   Click(IDC_OPT_ENABLE);
-  for (int id : {IDC_OPT_PERIOD, IDC_OPT_FILL, IDC_OPT_SKIP, IDOK, IDCANCEL}) EXPECT_FALSE(Shown(id)) << id;
+  for (int id : {IDC_OPT_PERIOD, IDC_OPT_FILL, IDC_OPT_SKIP, IDOK, IDCANCEL})
+    EXPECT_FALSE(Shown(id)) << id;
   EXPECT_TRUE(OkEnabled()) << "hiding keeps the state";
   EXPECT_EQ(kxtest::ItemText(panel_, IDC_OPT_PERIOD), "300");
 }
@@ -161,7 +163,8 @@ TEST_F(OptionsPanel, PeriodChangesAndBackDisableOkAndSavedValuesAreClamped) {
   Type(IDC_OPT_PERIOD, "1234");
   Click(IDC_OPT_SKIP);
   Click(IDCANCEL);
-  EXPECT_EQ(kxtest::ItemText(panel_, IDC_OPT_PERIOD), "65535") << "Cancel shows the stored settings";
+  EXPECT_EQ(kxtest::ItemText(panel_, IDC_OPT_PERIOD), "65535")
+      << "Cancel shows the stored settings";
   EXPECT_EQ(SendMessageA(Item(IDC_OPT_SKIP), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_EQ(Stored().skipErrors, 0);
 }
@@ -225,13 +228,15 @@ TEST_F(OptionsPanel, BothPanelsSwitchToGerman) {
   Choose(2);
   char entry[128] = "";
   SendMessageA(Item(IDC_OPT_FILL), CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(entry));
-  EXPECT_STRNE(entry, "Custom String");
+  EXPECT_STREQ(entry, "Eigene Zeichenfolge");
   kxtest::SaveScreenshot(hwnd_, "options-panel-de");
   PostMessageA(hwnd_, WM_COMMAND, ID_PASSWORD, 0);
   Settle();
   HWND setPass = *dlg_.load()->Panel(CKXDlg::kPassword);
   EXPECT_TRUE(IsWindowVisible(setPass));
-  EXPECT_NE(kxtest::ItemText(setPass, IDC_SETPASS_REMOVE), "I want to remove the password protection.");
+  wchar_t remove[128] = L"";
+  GetWindowTextW(GetDlgItem(setPass, IDC_SETPASS_REMOVE), remove, 128);
+  EXPECT_STREQ(remove, L"Ich m\u00F6chte den Kennwortschutz aufheben.");
   kxtest::SaveScreenshot(hwnd_, "password-panel-de");
   Close();
   SelectLanguage("");
@@ -245,7 +250,8 @@ TEST_F(OptionsPanel, PasswordPanelInEnglish) {
   EXPECT_TRUE(IsWindowVisible(setPass));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(setPass, IDOK))) << "OK needs a new password";
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(setPass, IDC_SETPASS_REMOVE))) << "no password to remove";
-  SendMessageA(GetDlgItem(setPass, IDC_SETPASS_NEW), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));
+  SendMessageA(GetDlgItem(setPass, IDC_SETPASS_NEW), WM_SETTEXT, 0,
+               reinterpret_cast<LPARAM>("abc"));
   Settle();
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(setPass, IDOK)));
   kxtest::SaveScreenshot(hwnd_, "password-panel-en");

@@ -1,7 +1,7 @@
 // Anchored controls in a real panel: what a panel such as the options panel
 // asks of them when the main window is resized.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <vector>
 
@@ -27,15 +27,16 @@ class Anchors : public ::testing::Test {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "AnchorPanel";
     RegisterClassA(&wc);
-    panel_ = CreateWindowExA(0, "AnchorPanel", "", WS_POPUP | WS_VISIBLE, 10, 10, 300, 200, nullptr, nullptr,
-                             wc.hInstance, nullptr);
+    panel_ = CreateWindowExA(0, "AnchorPanel", "", WS_POPUP | WS_VISIBLE, 10, 10, 300, 200, nullptr,
+                             nullptr, wc.hInstance, nullptr);
     ASSERT_TRUE(panel_);
   }
   void TearDown() override { DestroyWindow(panel_); }
 
   HWND Control(const char* cls, int x, int y, int w, int h, DWORD style = 0, int id = 0) {
     return CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | style, x, y, w, h, panel_,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleA(nullptr), nullptr);
   }
 
   void Resize(int width, int height) {
@@ -85,13 +86,20 @@ TEST_F(Anchors, ControlsFollowThePanelAndTheirNeighbours) {
   EXPECT_GE(InParent(text).right, InParent(text).left);
 }
 
-TEST_F(Anchors, ControlsAnchoredToEachOtherDoNotHang) {
+TEST_F(Anchors, ControlsAnchoredToEachOtherDoNotHangAndStillFollow) {
   HWND a = Control("STATIC", 10, 10, 50, 20);
   HWND b = Control("STATIC", 70, 10, 50, 20);
-  kx::AnchorControl(a, kx::Anchor().RightToLeftOf(b, -5));
-  kx::AnchorControl(b, kx::Anchor().Left(5, a));
-  Resize(400, 200);
-  SUCCEED();
+  ASSERT_TRUE(kx::AnchorControl(a, kx::Anchor().RightToLeftOf(b, -5)));
+  ASSERT_TRUE(kx::AnchorControl(b, kx::Anchor().Left(5, a)));
+  Resize(400, 200);  // endless recursion would end the test here
+  for (HWND control : {a, b}) EXPECT_EQ(InParent(control).right - InParent(control).left, 50);
+
+  // Neither is left stuck in its alignment: anchored anew, both follow.
+  ASSERT_TRUE(kx::AnchorRight(a, 10));
+  ASSERT_TRUE(kx::AnchorRight(b, 70));
+  Resize(300, 200);
+  EXPECT_EQ(InParent(a).right, 290);
+  EXPECT_EQ(InParent(b).right, 230);
 }
 
 TEST_F(Anchors, LinkActsOnClickAndKeys) {
@@ -102,7 +110,8 @@ TEST_F(Anchors, LinkActsOnClickAndKeys) {
   LOGFONTA lf{};
   GetObjectA(reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)), sizeof lf, &lf);
   EXPECT_TRUE(lf.lfUnderline);
-  EXPECT_TRUE(SendMessageA(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  EXPECT_TRUE(SendMessageA(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
 
   g_commands.clear();
   SendMessageA(link, WM_KEYDOWN, VK_SPACE, 0);
