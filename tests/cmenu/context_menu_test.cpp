@@ -214,6 +214,10 @@ TEST_F(Registration, ARegistrarPlantedInTheCurrentFolderIsNotStarted) {
   EXPECT_EQ(
       RegString(HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\InprocServer32", nullptr, kView),
       program / (IsSystem64() ? "KXMExt64.dll" : "KXMExt.dll"));
+  // Switched off again while the extension is there to unregister itself:
+  // the tests after this one register copies of their own.
+  state.enabled = 0;
+  EXPECT_TRUE(ApplyContextMenuStateAt(state, ProgramIn(program, false).c_str(), nullptr));
 }
 
 }  // namespace
