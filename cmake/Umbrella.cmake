@@ -28,7 +28,7 @@ endif()
 # build trees never share (or kill) each other's wineserver.
 foreach(tool wine-run wine-fixture)
   file(WRITE ${CMAKE_BINARY_DIR}/${tool}
-    "#!/bin/sh\nexport WINEPREFIX='${KX_WINEPREFIX}'\nexport KX_DESKTOP_KEEPER='${CMAKE_BINARY_DIR}/win64/tests/desktop_keeper.exe'\n${kx_loader}exec '${CMAKE_SOURCE_DIR}/tools/${tool}' \"$@\"\n")
+    "#!/bin/sh\nexport WINEPREFIX='${KX_WINEPREFIX}'\n${kx_loader}exec '${CMAKE_SOURCE_DIR}/tools/${tool}' \"$@\"\n")
   file(CHMOD ${CMAKE_BINARY_DIR}/${tool} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 endforeach()
 
