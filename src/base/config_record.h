@@ -14,6 +14,13 @@ struct ConfigRecord {
 #pragma pack(pop)
 static_assert(sizeof(ConfigRecord) == 148, "ConfigRecord is stored as 148 bytes");
 
+// Settings that came after the record, each stored as a value of its own
+// beside "Config" so that the record keeps the layout earlier versions read.
+struct ShredOptions {
+  uint8_t randomFill;  // "RandomFill": each chunk new data from the system's generator
+  uint8_t verify;      // "Verify": every chunk read back after the flush and compared
+};
+
 constexpr uint16_t kDefaultUpdatePeriodMs = 200;
 constexpr uint8_t kDefaultFillByte = 0xFE;
 

@@ -368,6 +368,8 @@ const char* OwnReasonKey(uint32_t code) {
       return "ReasonChanged";
     case kReasonBecameLink:
       return "ReasonBecameLink";
+    case kReasonVerifyFailed:
+      return "ReasonVerifyFailed";
     default:
       return nullptr;
   }

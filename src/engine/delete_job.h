@@ -9,6 +9,7 @@
 #include "base/config_record.h"
 #include "engine/chosen_identity.h"
 #include "engine/item_arena.h"
+#include "engine/job_report.h"
 
 constexpr int kMaxPathBytes = 260;  // MAX_PATH, without the terminator
 
@@ -33,6 +34,7 @@ constexpr uint32_t kReasonOutsideSelection = 0x204B0002;  // the name leads else
 constexpr uint32_t kReasonNotALink = 0x204B0003;          // a reparse point that holds data
 constexpr uint32_t kReasonChanged = 0x204B0004;           // not what it was when confirmed
 constexpr uint32_t kReasonBecameLink = 0x204B0005;        // a link now, where the walk found data
+constexpr uint32_t kReasonVerifyFailed = 0x204B0006;      // read back, not what was written
 // The language key (section Global) of the text that explains one of the
 // reasons above; null for a system error code.
 const char* OwnReasonKey(uint32_t code);
@@ -105,6 +107,8 @@ class JobHost {
 struct DeleteJob {
   DeleteItem root;        // empty path; its children are the top-level items
   ConfigRecord settings;  // given afresh when the job starts running
+  ShredOptions options;   // the same
+  JobReport* report;      // what the job did goes here; null: nobody asked
   JobHost* host;          // null while no progress window is attached
   bool running;           // a worker owns the job: Clear is refused
   uint8_t* fillBuffer;    // kFillBufferSize bytes during the deletion pass

@@ -6,8 +6,9 @@
 #include "base/config_record.h"
 #include "engine/delete_job.h"
 
-// Copies settings into the job and attaches host for the run; the host is
-// detached again before it returns. True when the walk reached the end and
+// Copies settings and options into the job and attaches host (and report,
+// which may be null) for the run; both are detached again before it returns. True when the walk reached the end and
 // the deletion pass left nothing in place; false when cancelled or when
 // anything stayed.
-bool RunJob(DeleteJob& job, const ConfigRecord& settings, JobHost& host);
+bool RunJob(DeleteJob& job, const ConfigRecord& settings, JobHost& host,
+            const ShredOptions& options = {}, JobReport* report = nullptr);

@@ -52,6 +52,9 @@ constexpr EnglishText kEnglishTexts[] = {
     {"Global", "ReasonBecameLink",
      "A link stands where a file or folder was found moments ago. The data it held has moved "
      "elsewhere and was not destroyed."},
+    {"Global", "ReasonVerifyFailed",
+     "Read back after the overwrite, it did not hold what had been written: the disk may not "
+     "have stored the fill."},
     {"Global", "ErrRestoreName",
      "'%1' could not be deleted and cannot get its name back: it stays under a temporary name "
      "(KX...tmp) in its folder.\r\n\r\n%2"},

@@ -1,0 +1,56 @@
+#include "engine/job_report.h"
+
+#include "engine/delete_job.h"
+
+namespace {
+
+constexpr uint32_t kErrorInvalidFunction = 1;
+constexpr uint32_t kErrorSharingViolation = 32;
+constexpr uint32_t kErrorLockViolation = 33;
+constexpr uint32_t kErrorNotSupported = 50;
+constexpr uint32_t kErrorUserMappedFile = 1224;
+
+}  // namespace
+
+KeptReason KeptReasonOf(uint32_t code) {
+  switch (code) {
+    case kErrorSharingViolation:
+    case kErrorLockViolation:
+    case kErrorUserMappedFile:
+      return KeptReason::kHeld;
+    case kReasonOutsideSelection:
+    case kReasonChanged:
+    case kReasonBecameLink:
+      return KeptReason::kOutsideSelection;
+    case kReasonOtherNames:
+      return KeptReason::kOtherNames;
+    case kReasonNotALink:
+    case kErrorInvalidFunction:
+    case kErrorNotSupported:
+      return KeptReason::kNotSupported;
+    case kReasonVerifyFailed:
+      return KeptReason::kVerifyFailed;
+    default:
+      return KeptReason::kSkipped;
+  }
+}
+
+void JobReport::AddKept(const char* path, uint32_t code) {
+  if (kept.size() >= kMaxReportedItems) {
+    ++keptUnlisted;
+    return;
+  }
+  kept.push_back({path ? path : "", KeptReasonOf(code), code});
+}
+
+void JobReport::AddCaveats(const char* path, uint8_t bits) {
+  if (bits == 0) return;
+  const char* name = path ? path : "";
+  if (!caveats.empty() && caveats.back().path == name) {
+    caveats.back().caveats |= bits;
+  } else if (caveats.size() >= kMaxReportedItems) {
+    ++caveatsUnlisted;
+  } else {
+    caveats.push_back({name, bits});
+  }
+}
