@@ -54,6 +54,7 @@ const Expected kExpected[] = {
      "the cloud). It cannot be overwritten in place."},
     {"Global", "ReasonChanged", nullptr},
     {"Global", "ReasonBecameLink", nullptr},
+    {"Global", "ReasonVerifyFailed", nullptr},
     {"Global", "ErrRestoreName",
      "'%1' could not be deleted and cannot get its name back: it stays under a temporary name "
      "(KX...tmp) in its folder.\r\n\r\n%2"},
