@@ -54,6 +54,7 @@ const Expected kExpected[] = {
      "the cloud). It cannot be overwritten in place."},
     {"Global", "ReasonChanged", nullptr},
     {"Global", "ReasonBecameLink", nullptr},
+    {"Global", "ReasonVerifyFailed", nullptr},
     {"Global", "ErrRestoreName",
      "'%1' could not be deleted and cannot get its name back: it stays under a temporary name "
      "(KX...tmp) in its folder.\r\n\r\n%2"},
@@ -111,7 +112,9 @@ const Expected kExpected[] = {
     {"OptionsDlg", "FillOption1", "Default (0xFE)"},
     {"OptionsDlg", "FillOption2", "Zero (0)"},
     {"OptionsDlg", "FillOption3", "Custom String"},
+    {"OptionsDlg", "FillOption4", nullptr},
     {"OptionsDlg", "SkipErr", "Default to skip all errors during deleting."},
+    {"OptionsDlg", "Verify", nullptr},
     {"AboutDlg", "Ver", "Version 7.1.3"},
     {"AboutDlg", "Law", nullptr},
     {"PasswordDlg", "Title", "Need Password - Karvex"},
