@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr unsigned kVerifyWindowChunks = 4;
+// About 1 MiB: every window costs a flush, which a disk may answer by
+// emptying its own cache.
+constexpr unsigned kVerifyWindowChunks = 16;
 
 class ChunkWindow {
  public:

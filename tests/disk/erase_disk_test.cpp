@@ -20,6 +20,7 @@
 #include "disk/del_drv_dlg.h"
 #include "disk/disk_ids.h"
 #include "disk/drv_dlg.h"
+#include "engine/chunk_window.h"
 #include "engine/fill_buffer.h"
 #include "framework/system_error.h"
 #include "lang/english_texts.h"
@@ -337,7 +338,7 @@ bool FailingRandom(uint8_t*, uint32_t) {
 TEST_F(EraseDisk, RandomFillWithVerifyGivesEveryBlockNewDataAndAFailingGeneratorWritesNothing) {
   SaveFill("\xFE");
   ASSERT_TRUE(SaveShredOptions({1, 1}));
-  const size_t size = 5 * kBlock + 4096;  // more blocks than one verified window
+  const size_t size = (kVerifyWindowChunks + 1) * kBlock + 4096;  // more than one verified window
   ASSERT_TRUE(WriteImage(std::string(size, static_cast<char>(kOld))));
   int step = Run([&] {
     HWND box = nullptr;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/chunk_window.h"
 #include "engine/fill_buffer.h"
 #include "engine/shred_support.h"
 #include "engine/shredder.h"
@@ -155,7 +156,7 @@ TEST_F(FillVerify, AFailingGeneratorIsAFailedStepAndNothingConstantIsWritten) {
 TEST_F(FillVerify, EveryChunkIsReadBackAfterAFlushThatFollowsItsWrite) {
   // More chunks than one window, and a tail that an unbuffered handle writes
   // in a whole sector and cuts back.
-  const size_t size = 6 * kChunk + 700;
+  const size_t size = (kVerifyWindowChunks + 2) * kChunk + 700;
   for (uint8_t random : {0, 1}) {
     SCOPED_TRACE(random);
     const std::string path = Make("verified.bin", size);
