@@ -1,40 +1,13 @@
-// What verification keeps between a write and its read-back, and what counts
-// as read back.
+// What counts as read back: a tail cut back to the file's length is compared
+// only as far as the file reaches (the engine's tests see it only where the
+// handle is unbuffered).
 #include "engine/chunk_window.h"
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 namespace {
-
-TEST(ChunkWindow, RandomDataHeldForComparingIsNeverWrittenOver) {
-  ChunkWindow verifying;
-  ASSERT_TRUE(verifying.Prepare(true, true));
-  ASSERT_NE(verifying.ReadBuffer(), nullptr);
-  std::set<const uint8_t*> held;
-  for (unsigned i = 0; i < kVerifyWindowChunks; ++i) {
-    uint8_t* next = verifying.NextRandomBuffer();
-    EXPECT_EQ(held.count(next), 0u) << "chunk " << i << " would overwrite a held one";
-    EXPECT_NE(next, verifying.ReadBuffer());
-    held.insert(next);
-    verifying.Add(i * 100, 100, next);
-  }
-  EXPECT_TRUE(verifying.Full());
-  EXPECT_EQ(verifying.At(2).offset, 200u);
-  verifying.Clear();
-  EXPECT_EQ(held.count(verifying.NextRandomBuffer()), 1u) << "reused once compared";
-
-  ChunkWindow plain;  // random without verifying: one buffer, no read buffer
-  ASSERT_TRUE(plain.Prepare(true, false));
-  EXPECT_NE(plain.NextRandomBuffer(), nullptr);
-  EXPECT_EQ(plain.ReadBuffer(), nullptr);
-  ChunkWindow constant;
-  ASSERT_TRUE(constant.Prepare(false, true));
-  EXPECT_EQ(constant.NextRandomBuffer(), nullptr);
-  EXPECT_NE(constant.ReadBuffer(), nullptr);
-}
 
 TEST(ChunkWindow, OnlyThePartInsideTheFileMustReadBackAndAllOfIt) {
   const std::string written(512, 'w');
