@@ -2,7 +2,9 @@
 // and prints how long it took. bench/run compares the times with the
 // system's own tools measured in the same run.
 //
-//   shred_bench destroy <path>   prepare and destroy one file or folder
+//   shred_bench destroy <path> [random] [verify]
+//                                prepare and destroy one file or folder, with
+//                                random fill and read-back verification when named
 //   shred_bench prepare <path>   only walk and count it
 //
 // Output: one line "seconds <s> files <n> bytes <b> prompts <p> items <i>
@@ -70,13 +72,23 @@ bool IsDirectory(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 || (std::strcmp(argv[1], "destroy") != 0 && std::strcmp(argv[1], "prepare") != 0)) {
-    std::fprintf(stderr, "usage: shred_bench destroy|prepare <path>\n");
+  if (argc < 3 || (std::strcmp(argv[1], "destroy") != 0 && std::strcmp(argv[1], "prepare") != 0)) {
+    std::fprintf(stderr, "usage: shred_bench destroy <path> [random] [verify] | prepare <path>\n");
     return 2;
   }
   const bool destroy = std::strcmp(argv[1], "destroy") == 0;
   static DeleteJob job;  // large: keep it off the stack
   BuildJob(job);
+  for (int i = 3; i < argc; ++i) {
+    if (std::strcmp(argv[i], "random") == 0) {
+      job.options.randomFill = 1;
+    } else if (std::strcmp(argv[i], "verify") == 0) {
+      job.options.verify = 1;
+    } else {
+      std::fprintf(stderr, "unknown option %s\n", argv[i]);
+      return 2;
+    }
+  }
   BenchHost host;
   job.host = &host;
   if (!AddTopLevelItem(job, argv[2], IsDirectory)) {

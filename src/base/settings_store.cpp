@@ -9,6 +9,8 @@
 namespace {
 
 constexpr char kConfigValue[] = "Config";
+constexpr char kRandomFillValue[] = "RandomFill";
+constexpr char kVerifyValue[] = "Verify";
 constexpr char kStatesKey[] = "States";
 constexpr char kVersionValue[] = "InternalVersion";
 
@@ -53,6 +55,45 @@ bool SaveConfig(const ConfigRecord& record) {
   if (RegCreateKeyA(HKEY_CURRENT_USER, KeyPath(), key.Put()) != ERROR_SUCCESS) return false;
   return RegSetValueExA(key.Get(), kConfigValue, 0, REG_BINARY,
                         reinterpret_cast<const BYTE*>(&record), sizeof record) == ERROR_SUCCESS;
+}
+
+namespace {
+
+// On only for a well-formed DWORD that is not 0: a damaged value must not
+// switch on what the user never chose.
+uint8_t ReadSwitch(HKEY key, const char* name) {
+  DWORD type = 0;
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof value)
+    return 0;
+  return value != 0 ? 1 : 0;
+}
+
+bool WriteSwitch(HKEY key, const char* name, uint8_t on) {
+  const DWORD value = on ? 1 : 0;
+  return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                        sizeof value) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+void LoadShredOptions(ShredOptions& options) {
+  options = {};
+  kx::RegKey key;
+  if (RegOpenKeyA(HKEY_CURRENT_USER, KeyPath(), key.Put()) != ERROR_SUCCESS) return;
+  options.randomFill = ReadSwitch(key.Get(), kRandomFillValue);
+  options.verify = ReadSwitch(key.Get(), kVerifyValue);
+}
+
+bool SaveShredOptions(const ShredOptions& options) {
+  kx::RegKey key;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, KeyPath(), key.Put()) != ERROR_SUCCESS) return false;
+  const bool random = WriteSwitch(key.Get(), kRandomFillValue, options.randomFill);
+  const bool verify = WriteSwitch(key.Get(), kVerifyValue, options.verify);
+  return random && verify;
 }
 
 bool LoadWindowState(WindowStateRecord& record) {

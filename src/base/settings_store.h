@@ -25,6 +25,13 @@ bool LoadConfig(ConfigRecord& record);
 // Writes the record as "Config", creating the key; true on success.
 bool SaveConfig(const ConfigRecord& record);
 
+// Loads "RandomFill" and "Verify" beside "Config". Each is on when it is a
+// REG_DWORD other than 0; missing, of another type or size, it is off.
+void LoadShredOptions(ShredOptions& options);
+// Writes both as REG_DWORD 0 or 1, creating the key; "Config" is left as it
+// is. True on success.
+bool SaveShredOptions(const ShredOptions& options);
+
 // Reads the value named record.name under "States" into the stored part; the
 // record stays as it was unless exactly 28 bytes were read (answers whether).
 bool LoadWindowState(WindowStateRecord& record);

@@ -14,8 +14,10 @@
 #include "disk/drv_dlg.h"
 #include "disk/raw_volume.h"
 #include "disk/volume_guard.h"
+#include "engine/delete_job.h"
 #include "engine/fill_buffer.h"
 #include "engine/progress_math.h"
+#include "engine/random_fill.h"
 #include "framework/com.h"
 #include "framework/module.h"
 #include "framework/system_error.h"
@@ -56,21 +58,30 @@ bool MayErase(char letter, HWND owner) {
   return false;
 }
 
-// The fill buffer of one erase, built from the saved settings.
+// The fill of one erase, chosen by the saved settings: random data, or the
+// fill buffer built from the pattern; and whether to read it back.
 class FillBuffer {
  public:
   FillBuffer() {
     ConfigRecord settings;
     LoadConfig(settings);
-    BuildFillBuffer(data_, settings.fillPattern, settings.fillLength);
+    ShredOptions options;
+    LoadShredOptions(options);
+    fill_.verify = options.verify != 0;
+    if (options.randomFill)
+      fill_.random = SystemRandom;
+    else if (BuildFillBuffer(data_, settings.fillPattern, settings.fillLength))
+      fill_.pattern = data_;
   }
   ~FillBuffer() { FreeFillBuffer(data_); }
   FillBuffer(const FillBuffer&) = delete;
   FillBuffer& operator=(const FillBuffer&) = delete;
-  const uint8_t* Data() const { return data_; }
+  bool Usable() const { return fill_.pattern || fill_.random; }
+  const EraseFill& Fill() const { return fill_; }
 
  private:
   uint8_t* data_ = nullptr;
+  EraseFill fill_;
 };
 
 }  // namespace
@@ -99,7 +110,10 @@ std::string DescribeDrive(char letter, uint64_t size) {
 }
 
 int ShowEraseError(DWORD code, HWND owner, bool okOnly) {
-  std::string text = FormatWithArgs(EraseText("Err"), kx::SystemErrorText(code).c_str());
+  // A block that read back wrong has the engine's own reason, not the system's.
+  const char* own = OwnReasonKey(code);
+  std::string text =
+      FormatWithArgs(EraseText("Err"), own ? LangText(own) : kx::SystemErrorText(code).c_str());
   UINT style = MB_ICONHAND | (okOnly ? MB_OK : MB_RETRYCANCEL);
   return MessageBoxA(owner, text.c_str(), EraseText("Title"), style);
 }
@@ -318,7 +332,7 @@ void CKXDelDrvDlg::RunSteps() {
 
 void CKXDelDrvDlg::EraseVolume(RawVolume& volume, uint64_t size) {
   FillBuffer fill;
-  if (!fill.Data()) {
+  if (!fill.Usable()) {
     outcome_ = EraseOutcome{};
     outcome_.error = ERROR_NOT_ENOUGH_MEMORY;
     ShowEraseError(outcome_.error, window_.load(), true);
@@ -329,7 +343,7 @@ void CKXDelDrvDlg::EraseVolume(RawVolume& volume, uint64_t size) {
   SendMessageA(bar_, PBM_SETRANGE, 0, MAKELPARAM(0, scale.range));
   SendMessageA(bar_, PBM_SETPOS, 0, 0);
   shownPosition_ = 0;
-  outcome_ = OverwriteVolume(volume, size, volume.ReportedSectorSize(), fill.Data(), *this);
+  outcome_ = OverwriteVolume(volume, size, volume.ReportedSectorSize(), fill.Fill(), *this);
 }
 
 void CKXDelDrvDlg::FormatVolume() {

@@ -92,6 +92,16 @@ bool RawVolume::WriteAt(uint64_t offset, const void* data, uint32_t size) {
   return written == size || Fail(ERROR_DISK_FULL);
 }
 
+bool RawVolume::ReadAt(uint64_t offset, void* data, uint32_t size) {
+  if (!file_) return Fail(ERROR_INVALID_HANDLE);
+  LARGE_INTEGER position;
+  position.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(file_.Get(), position, nullptr, FILE_BEGIN)) return Fail(GetLastError());
+  DWORD read = 0;
+  if (!ReadFile(file_.Get(), data, size, &read, nullptr)) return Fail(GetLastError());
+  return read == size || Fail(ERROR_HANDLE_EOF);
+}
+
 bool RawVolume::Flush() {
   if (!file_) return Fail(ERROR_INVALID_HANDLE);
   return FlushFileBuffers(file_.Get()) || Fail(GetLastError());

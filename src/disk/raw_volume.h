@@ -40,6 +40,9 @@ class RawVolume {
   // Writes size bytes at the offset. A write that moves fewer bytes fails too,
   // with ERROR_DISK_FULL.
   bool WriteAt(uint64_t offset, const void* data, uint32_t size);
+  // Reads size bytes at the offset, to verify what was written; fewer bytes
+  // fail with ERROR_HANDLE_EOF.
+  bool ReadAt(uint64_t offset, void* data, uint32_t size);
   // Puts what was written onto the medium.
   bool Flush();
 

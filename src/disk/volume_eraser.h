@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "disk/raw_volume.h"
+#include "engine/random_fill.h"
 
 class EraseHost {
  public:
@@ -34,7 +35,28 @@ struct EraseOutcome {
   uint32_t failedBlocks = 0; // writes that failed, retried ones included
 };
 
-// fill holds at least kFillBufferSize bytes (null: nothing is written and
-// the erase fails with ERROR_NOT_ENOUGH_MEMORY).
+// What the blocks are written from.
+struct EraseFill {
+  // kFillBufferSize bytes written into every block; unused with random.
+  const uint8_t* pattern = nullptr;
+  // Set: every block gets new data from it, and a failure of the generator
+  // is a failed block (never a constant fill instead).
+  RandomSource random = nullptr;
+  // Every few blocks are flushed, read back and compared; a block that does
+  // not read back as written is a failed block (error kReasonVerifyFailed,
+  // or the read's own) whose retry writes it again.
+  bool verify = false;
+};
+
+// Neither a pattern nor a generator, or no memory for the blocks kept for
+// verifying: nothing is written and the erase fails with
+// ERROR_NOT_ENOUGH_MEMORY.
 EraseOutcome OverwriteVolume(RawVolume& volume, uint64_t size, uint32_t sectorSize,
-                             const uint8_t* fill, EraseHost& host);
+                             const EraseFill& fill, EraseHost& host);
+// The same, with a constant pattern and no verifying.
+inline EraseOutcome OverwriteVolume(RawVolume& volume, uint64_t size, uint32_t sectorSize,
+                                    const uint8_t* fill, EraseHost& host) {
+  EraseFill constant;
+  constant.pattern = fill;
+  return OverwriteVolume(volume, size, sectorSize, constant, host);
+}

@@ -56,6 +56,19 @@ bool FileWriter::Write(HANDLE file, uint64_t offset, const void* data, DWORD siz
 
 bool FileWriter::Flush(HANDLE file) { return FlushFileBuffers(file) != 0; }
 
+bool FileWriter::Read(HANDLE file, uint64_t offset, void* data, DWORD size, DWORD& read) {
+  read = 0;
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(offset);
+  lastFile_ = nullptr;
+  if (!SetFilePointerEx(file, to, nullptr, FILE_BEGIN)) return false;
+  const bool ok = ReadFile(file, data, size, &read, nullptr) != 0;
+  // The next write that starts where the read ended needs no seek.
+  lastFile_ = ok ? file : nullptr;
+  position_ = offset + read;
+  return ok;
+}
+
 namespace engine {
 
 Shredder::Shredder(DeleteJob& job, FileWriter* writer)
@@ -91,6 +104,7 @@ Shredder::Next Shredder::AfterFailure(const char* messageKey, const char* path, 
 }
 
 bool Shredder::EnsureFillBuffer() {
+  if (!window_.Prepare(job_.options.randomFill != 0, job_.options.verify != 0)) return false;
   if (job_.fillBuffer) return true;
   ownsFillBuffer_ =
       BuildFillBuffer(job_.fillBuffer, job_.settings.fillPattern, job_.settings.fillLength);
@@ -117,15 +131,77 @@ uint32_t Shredder::SectorSizeOf(const Name& name) {
 }
 
 bool Shredder::WriteAt(HANDLE file, uint64_t offset, DWORD size, const char* path) {
+  const uint8_t* data = NextChunkData(size, path);
+  if (data == nullptr || !WriteData(file, offset, data, size, path)) return false;
+  if (!job_.options.verify) return true;
+  window_.Add(offset, size, data);
+  return !window_.Full() || VerifyWritten(file, path, true);
+}
+
+bool Shredder::WriteData(HANDLE file, uint64_t offset, const uint8_t* data, DWORD size,
+                         const char* path) {
   for (;;) {
     DWORD written = 0;
-    bool ok = writer_->Write(file, offset, job_.fillBuffer, size, written);
+    bool ok = writer_->Write(file, offset, data, size, written);
     if (ok && written == size) return true;
     DWORD code = ok ? 0 : GetLastError();
     // A short write without a reason still left bytes unwritten.
     if (code == 0) code = ERROR_WRITE_FAULT;
     if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return false;
   }
+}
+
+const uint8_t* Shredder::NextChunkData(DWORD size, const char* path) {
+  if (!job_.options.randomFill) return job_.fillBuffer;
+  uint8_t* buffer = window_.NextRandomBuffer();
+  // Never falls back to a constant pattern: the user chose data that no
+  // controller can compress away.
+  while (buffer == nullptr || !random_(buffer, size)) {
+    const DWORD code = buffer ? LastErrorOr(ERROR_GEN_FAILURE) : ERROR_NOT_ENOUGH_MEMORY;
+    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) return nullptr;
+  }
+  return buffer;
+}
+
+bool Shredder::VerifyWritten(HANDLE file, const char* path, bool flush) {
+  for (;;) {
+    DWORD code = ERROR_SUCCESS;
+    if (flush && !writer_->Flush(file)) code = LastErrorOr(ERROR_WRITE_FAULT);
+    if (code == ERROR_SUCCESS) code = CompareWindow(file);
+    if (code == ERROR_SUCCESS) break;
+    if (AfterFailure("ErrDelFile", path, code) == Next::kGiveUp) {
+      window_.Clear();
+      return false;
+    }
+    for (size_t i = 0; i < window_.Count(); ++i) {
+      const ChunkWindow::Chunk& chunk = window_.At(i);
+      if (!WriteData(file, chunk.offset, chunk.data, chunk.size, path)) {
+        window_.Clear();
+        return false;
+      }
+    }
+    flush = true;
+  }
+  window_.Clear();
+  return true;
+}
+
+DWORD Shredder::CompareWindow(HANDLE file) {
+  if (window_.Count() == 0) return ERROR_SUCCESS;
+  // An unbuffered tail is written in whole sectors and cut back to the
+  // file's length: only the part inside the file can be read back.
+  LARGE_INTEGER end;
+  if (!GetFileSizeEx(file, &end)) return LastErrorOr(ERROR_READ_FAULT);
+  for (size_t i = 0; i < window_.Count(); ++i) {
+    const ChunkWindow::Chunk& chunk = window_.At(i);
+    DWORD got = 0;
+    if (!writer_->Read(file, chunk.offset, window_.ReadBuffer(), chunk.size, got))
+      return LastErrorOr(ERROR_READ_FAULT);
+    if (!ChunkReadBack(chunk.data, window_.ReadBuffer(), chunk.size, got, chunk.offset,
+                       static_cast<uint64_t>(end.QuadPart)))
+      return kReasonVerifyFailed;
+  }
+  return ERROR_SUCCESS;
 }
 
 bool Shredder::RemoveLink(const Name& name, bool folder) {
@@ -376,6 +452,7 @@ void Shredder::PutAttributesBack(const Name& name, DWORD attributes) {
 
 bool Shredder::Overwrite(OpenFile& file, const Name& name) {
   HANDLE handle = file.handle.Get();
+  window_.Clear();
   const OverwritePlan plan = PlanOverwrite(file.size.QuadPart, file.sector);
   for (uint64_t chunk = 0; chunk < plan.wholeChunks; ++chunk) {
     if (!WriteAt(handle, chunk * kFillBufferSize, kFillBufferSize, name.shown)) return false;
@@ -399,6 +476,7 @@ bool Shredder::Overwrite(OpenFile& file, const Name& name) {
     DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
     if (AfterFailure("ErrDelFile", name.shown, code) == Next::kGiveUp) return false;
   }
+  if (job_.options.verify && !VerifyWritten(handle, name.shown, false)) return false;
   if (job_.host) job_.host->FileOverwritten(job_, name.shown);
   return true;
 }

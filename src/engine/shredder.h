@@ -14,9 +14,11 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/chunk_window.h"
 #include "engine/containment.h"
 #include "engine/delete_job.h"
 #include "engine/handle_ops.h"
+#include "engine/random_fill.h"
 #include "framework/handle.h"
 
 // Shred's answer for a file that is still there: it could not be opened,
@@ -36,6 +38,10 @@ class FileWriter {
   // Brings what was written to the disk; false with the reason in
   // GetLastError.
   virtual bool Flush(HANDLE file);
+  // Reads back at an absolute offset of the same handle, to verify what was
+  // written; read is short at the end of the file. False with the reason in
+  // GetLastError.
+  virtual bool Read(HANDLE file, uint64_t offset, void* data, DWORD size, DWORD& read);
 
  private:
   HANDLE lastFile_ = nullptr;  // the handle the file position below belongs to
@@ -51,6 +57,9 @@ class Shredder {
   ~Shredder();
   Shredder(const Shredder&) = delete;
   Shredder& operator=(const Shredder&) = delete;
+  // Where random fill comes from (the system's generator unless set); tests
+  // make it fail.
+  void SetRandomSource(RandomSource source) { random_ = source; }
 
   // The whole pass over the job's tree. False when the fill buffer cannot be
   // had (nothing is touched) or when anything was left in place.
@@ -135,7 +144,21 @@ class Shredder {
   void PutAttributesBack(const Name& name, DWORD attributes);
   uint32_t NextTemporaryNumber();
   uint32_t SectorSizeOf(const Name& name);
+  // Writes one chunk of fill at offset (new random data when the job asks
+  // for it) and, when verifying, reads back each window of chunks once it
+  // is full.
   bool WriteAt(HANDLE file, uint64_t offset, DWORD size, const char* path);
+  bool WriteData(HANDLE file, uint64_t offset, const uint8_t* data, DWORD size, const char* path);
+  // The data of the next chunk; null when the generator failed and the user
+  // gave up.
+  const uint8_t* NextChunkData(DWORD size, const char* path);
+  // Reads back every chunk written since the last check (after a flush when
+  // flush is set) and compares it; a failure is a failed step whose Try
+  // Again writes those chunks again.
+  bool VerifyWritten(HANDLE file, const char* path, bool flush);
+  // ERROR_SUCCESS when every chunk of the window reads back as written;
+  // kReasonVerifyFailed or the read's own error when not.
+  DWORD CompareWindow(HANDLE file);
 
   // Opens a folder before its contents go, to see through the handle what
   // the name leads to now.
@@ -151,6 +174,8 @@ class Shredder {
   DeleteJob& job_;
   FileWriter defaultWriter_;
   FileWriter* writer_;
+  RandomSource random_ = SystemRandom;
+  ChunkWindow window_;
   bool ownsFillBuffer_ = false;
   bool cancelled_ = false;
   // The place of the item being destroyed; not taken while none is.

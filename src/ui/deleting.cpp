@@ -120,7 +120,9 @@ void RunDeletingJob(DeleteJob& job) {
   if (thread->AttachWindow()) {
     ConfigRecord settings;
     LoadConfig(settings);
-    RunJob(job, settings, *thread);
+    ShredOptions options;
+    LoadShredOptions(options);
+    RunJob(job, settings, *thread, options);
   }
   // Ends the window's modal loop when the user has not closed it already.
   PostThreadMessageA(thread->ThreadId(), WM_QUIT, 0, 0);

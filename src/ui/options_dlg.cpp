@@ -14,7 +14,8 @@ CKXOptionDlg::CKXOptionDlg(PanelHost& host, ConfigRecord& settings)
 bool CKXOptionDlg::OnInit() {
   CKXRPDlg::OnInit();
   static constexpr int kButtonIds[] = {IDC_OPT_ENABLE, IDC_OPT_PERIOD_GROUP, IDC_OPT_FILL_GROUP,
-                                       IDC_OPT_SKIP,   IDOK,                 IDCANCEL};
+                                       IDC_OPT_SKIP,   IDC_OPT_VERIFY,       IDOK,
+                                       IDCANCEL};
   static_assert(std::size(kButtonIds) == sizeof buttons_ / sizeof buttons_[0]);
   for (size_t i = 0; i < std::size(kButtonIds); ++i) buttons_[i].Attach(hwnd_, kButtonIds[i]);
   periodInfo_.AttachItem(hwnd_, IDC_OPT_PERIOD_INFO);
@@ -25,16 +26,18 @@ bool CKXOptionDlg::OnInit() {
   spin_.AttachWithBuddy(Item(IDC_OPT_PERIOD_SPIN), period_);
   spin_.SetRange(0, kMaxPeriod);
   period_.SetLimit(kMaxPeriodDigits);
-  fill_.SetEntries({"Default", "Zero", "Custom String"});
+  fill_.SetEntries({"Default", "Zero", "Custom String", "Random"});
   fill_.Select(kFillDefault);
   custom_.SetLimit(kMaxCustomFill);
   SetAnchors();
+  LoadShredOptions(options_);
   LoadOptions();
   return false;
 }
 
 void CKXOptionDlg::SetAnchors() {
-  for (int id : {IDC_OPT_ENABLE, IDC_OPT_PERIOD_GROUP, IDC_OPT_FILL_GROUP, IDC_OPT_SKIP})
+  for (int id :
+       {IDC_OPT_ENABLE, IDC_OPT_PERIOD_GROUP, IDC_OPT_FILL_GROUP, IDC_OPT_SKIP, IDC_OPT_VERIFY})
     kx::AnchorStretch(Item(id), kMargin);
   const RECT cancel = ItemRect(IDCANCEL);
   kx::AnchorRight(Item(IDCANCEL), kMargin);
@@ -58,19 +61,22 @@ void CKXOptionDlg::RefreshTexts() {
   SetItemText(IDC_OPT_FILL_GROUP, LangText("FillTitle", "OptionsDlg"));
   SetItemText(IDC_OPT_FILL_INFO, LangText("FillInfo", "OptionsDlg"));
   SetItemText(IDC_OPT_SKIP, LangText("SkipErr", "OptionsDlg"));
+  SetItemText(IDC_OPT_VERIFY, LangText("Verify", "OptionsDlg"));
   SetItemText(IDOK, LangText("OK"));
   SetItemText(IDCANCEL, LangText("Cancel"));
   fill_.SetEntries({LangText("FillOption1", "OptionsDlg"), LangText("FillOption2", "OptionsDlg"),
-                    LangText("FillOption3", "OptionsDlg")});
+                    LangText("FillOption3", "OptionsDlg"), LangText("FillOption4", "OptionsDlg")});
 }
 
 void CKXOptionDlg::LoadOptions() {
   spin_.SetPosition(settings_.updatePeriodMs);
   SetItemText(IDC_OPT_PERIOD, std::to_string(settings_.updatePeriodMs).c_str());
   SetCheck(IDC_OPT_SKIP, settings_.skipErrors != 0);
-  const FillChoice choice = StoredFillChoice(settings_);
-  fill_.Select(choice);
-  if (choice == kFillCustom) SetItemText(IDC_OPT_CUSTOM, StoredCustomString(settings_).c_str());
+  SetCheck(IDC_OPT_VERIFY, options_.verify != 0);
+  fill_.Select(ShownFillChoice(settings_, options_));
+  // A string kept under Random is there again when Custom String is chosen.
+  if (StoredFillChoice(settings_) == kFillCustom)
+    SetItemText(IDC_OPT_CUSTOM, StoredCustomString(settings_).c_str());
   UpdateOptionsState();
 }
 
@@ -80,6 +86,7 @@ OptionsView CKXOptionDlg::View() const {
   view.skipErrors = IsChecked(IDC_OPT_SKIP);
   view.fill = fill_.Selection();
   view.custom = ItemText(IDC_OPT_CUSTOM);
+  view.verify = IsChecked(IDC_OPT_VERIFY);
   return view;
 }
 
@@ -94,11 +101,12 @@ void CKXOptionDlg::UpdateOptionsState() {
     const bool show = ticked && (child != custom || view.fill == kFillCustom);
     if (((GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) != 0) != show) ShowWindow(child, show ? SW_SHOWNA : SW_HIDE);
   }
-  EnableItem(IDOK, OptionsOkEnabled(settings_, view));
+  EnableItem(IDOK, OptionsOkEnabled(settings_, view, options_));
 }
 
 bool CKXOptionDlg::OnCommand(int id, int code, HWND control) {
-  if (((id == IDC_OPT_ENABLE || id == IDC_OPT_SKIP) && code == BN_CLICKED) ||
+  if (((id == IDC_OPT_ENABLE || id == IDC_OPT_SKIP || id == IDC_OPT_VERIFY) &&
+       code == BN_CLICKED) ||
       ((id == IDC_OPT_PERIOD || id == IDC_OPT_CUSTOM) && code == EN_CHANGE)) {
     UpdateOptionsState();
     return true;
@@ -114,8 +122,9 @@ bool CKXOptionDlg::OnCommand(int id, int code, HWND control) {
 void CKXOptionDlg::OnOK() {
   // Enter reaches the panel even while OK is disabled.
   if (!IsWindowEnabled(Item(IDOK)) || !IsWindowVisible(Item(IDOK))) return;
-  if (!ApplyOptions(settings_, View())) return;
+  if (!ApplyOptions(settings_, View(), &options_)) return;
   SaveConfig(settings_);
+  SaveShredOptions(options_);
   LoadOptions();
   Host().ShowPanel(0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // CKXOptionDlg: the panel of the advanced options (refresh period of the
-// progress windows, fill pattern, skipping errors by default). Everything
+// progress windows, fill pattern or random fill, skipping errors by default,
+// reading back what was written). Everything
 // but its first check box stays hidden until that box is ticked.
 #include "base/config_record.h"
 #include "ui/options_logic.h"
@@ -32,9 +33,11 @@ class CKXOptionDlg : public CKXRPDlg {
   void SetAnchors();
 
   ConfigRecord& settings_;
+  // Kept beside the record, which earlier versions read on their own.
+  ShredOptions options_ = {};
   CMVStatic periodInfo_, fillInfo_;
   CMVEdit period_, custom_;
   CMVSpinButtonCtrl spin_;
   CMVComboBox fill_;
-  CMVButton buttons_[6];
+  CMVButton buttons_[7];
 };

@@ -8,6 +8,10 @@ FillChoice StoredFillChoice(const ConfigRecord& record) {
   return kFillZero;
 }
 
+FillChoice ShownFillChoice(const ConfigRecord& record, const ShredOptions& options) {
+  return options.randomFill ? kFillRandom : StoredFillChoice(record);
+}
+
 std::string StoredCustomString(const ConfigRecord& record) {
   const char* pattern = reinterpret_cast<const char*>(record.fillPattern);
   return std::string(pattern, strnlen(pattern, kMaxCustomFill));
@@ -22,20 +26,23 @@ uint16_t ParsePeriod(const char* text) {
   return static_cast<uint16_t>(value);
 }
 
-bool OptionsChanged(const ConfigRecord& stored, const OptionsView& view) {
+bool OptionsChanged(const ConfigRecord& stored, const OptionsView& view,
+                    const ShredOptions& options) {
   if (ParsePeriod(view.period.c_str()) != stored.updatePeriodMs) return true;
   if (view.skipErrors != (stored.skipErrors != 0)) return true;
-  const FillChoice choice = StoredFillChoice(stored);
+  if (view.verify != (options.verify != 0)) return true;
+  const FillChoice choice = ShownFillChoice(stored, options);
   if (view.fill != choice) return true;
   return choice == kFillCustom && view.custom != StoredCustomString(stored);
 }
 
-bool OptionsOkEnabled(const ConfigRecord& stored, const OptionsView& view) {
+bool OptionsOkEnabled(const ConfigRecord& stored, const OptionsView& view,
+                      const ShredOptions& options) {
   if (view.fill == kFillCustom && view.custom.empty()) return false;
-  return OptionsChanged(stored, view);
+  return OptionsChanged(stored, view, options);
 }
 
-bool ApplyOptions(ConfigRecord& record, const OptionsView& view) {
+bool ApplyOptions(ConfigRecord& record, const OptionsView& view, ShredOptions* options) {
   switch (view.fill) {
     case kFillDefault:
       record.fillPattern[0] = kDefaultFillByte;
@@ -53,10 +60,17 @@ bool ApplyOptions(ConfigRecord& record, const OptionsView& view) {
       record.fillLength = static_cast<uint8_t>(length);
       break;
     }
+    case kFillRandom:
+      if (options == nullptr) return false;
+      break;
     default:
       return false;
   }
   record.updatePeriodMs = ParsePeriod(view.period.c_str());
   record.skipErrors = view.skipErrors ? 1 : 0;
+  if (options) {
+    options->randomFill = view.fill == kFillRandom ? 1 : 0;
+    options->verify = view.verify ? 1 : 0;
+  }
   return true;
 }

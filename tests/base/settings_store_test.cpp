@@ -107,6 +107,68 @@ TEST_F(SettingsStore, FillLengthBeyondThePatternIsClamped) {
   EXPECT_EQ(record.fillLength, 127);
 }
 
+TEST_F(SettingsStore, ShredOptionsRoundTripBesideAnUntouchedConfig) {
+  ShredOptions options{1, 1};
+  LoadShredOptions(options);
+  EXPECT_EQ(options.randomFill, 0);  // no key at all: both off
+  EXPECT_EQ(options.verify, 0);
+
+  ConfigRecord saved = Defaults();
+  saved.fillLength = 3;
+  std::memcpy(saved.fillPattern, "abc", 3);
+  ASSERT_TRUE(SaveConfig(saved));
+  for (ShredOptions stored :
+       {ShredOptions{1, 0}, ShredOptions{0, 1}, ShredOptions{1, 1}, ShredOptions{0, 0}}) {
+    ASSERT_TRUE(SaveShredOptions(stored));
+    ShredOptions loaded{9, 9};
+    LoadShredOptions(loaded);
+    EXPECT_EQ(loaded.randomFill, stored.randomFill);
+    EXPECT_EQ(loaded.verify, stored.verify);
+  }
+  // An earlier version reads "Config" alone: it must still hold the 148
+  // bytes it wrote.
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, scratch_.c_str(), &key), ERROR_SUCCESS);
+  uint8_t raw[200];
+  DWORD size = sizeof raw;
+  DWORD type = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "Config", nullptr, &type, raw, &size), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+  ASSERT_EQ(size, sizeof(ConfigRecord));
+  EXPECT_EQ(std::memcmp(raw, &saved, sizeof saved), 0);
+}
+
+TEST_F(SettingsStore, DamagedShredOptionsReadAsOff) {
+  const DWORD on = 1;
+  const uint8_t wide[8] = {1, 0, 0, 0, 0, 0, 0, 0};
+  struct Case {
+    DWORD type;
+    const void* data;
+    DWORD size;
+  } cases[] = {
+      {REG_BINARY, &on, 4},   // right size, wrong type
+      {REG_SZ, "1", 2},       // text
+      {REG_QWORD, wide, 8},   // a wider number
+      {REG_DWORD, wide, 2},   // too short for a DWORD (Wine keeps what it is given)
+      {REG_BINARY, wide, 8},  // neither
+  };
+  for (const Case& c : cases) {
+    WriteValue(HKEY_CURRENT_USER, "", "RandomFill", c.type, c.data, c.size);
+    WriteValue(HKEY_CURRENT_USER, "", "Verify", c.type, c.data, c.size);
+    ShredOptions loaded{1, 1};
+    LoadShredOptions(loaded);
+    EXPECT_EQ(loaded.randomFill, 0) << c.type << "/" << c.size;
+    EXPECT_EQ(loaded.verify, 0) << c.type << "/" << c.size;
+  }
+  const DWORD other = 7;  // any DWORD but 0 is on
+  WriteValue(HKEY_CURRENT_USER, "", "Verify", REG_DWORD, &other, 4);
+  ShredOptions loaded{};
+  LoadShredOptions(loaded);
+  EXPECT_EQ(loaded.verify, 1);
+  EXPECT_EQ(loaded.randomFill, 0);
+}
+
 TEST_F(SettingsStore, VersionTextFromTheMachineKey) {
   EXPECT_EQ(ReadVersionText(), "6.0.2");  // no key
   DWORD version = 0x70103;

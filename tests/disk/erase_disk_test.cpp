@@ -20,6 +20,7 @@
 #include "disk/del_drv_dlg.h"
 #include "disk/disk_ids.h"
 #include "disk/drv_dlg.h"
+#include "engine/chunk_window.h"
 #include "engine/fill_buffer.h"
 #include "framework/system_error.h"
 #include "lang/english_texts.h"
@@ -315,6 +316,69 @@ TEST_F(EraseDisk, EveryByteTakesTheSavedPatternAndTheDiskGoesToFormat) {
     EXPECT_NE(question.find("All data will be lost!"), std::string::npos) << question;
     EXPECT_TRUE(NothingHoldsTheVolume(kDrive));
   }
+}
+
+// Answers every failure with Cancel and keeps the error it was shown.
+class CancellingHost : public EraseHost {
+ public:
+  DWORD shown = 0;
+  bool BeforeBlock() override { return true; }
+  void Progress(uint64_t, uint64_t) override {}
+  bool RetryAfterFailure(DWORD error, bool) override {
+    shown = error;
+    return false;
+  }
+};
+
+bool FailingRandom(uint8_t*, uint32_t) {
+  SetLastError(ERROR_GEN_FAILURE);
+  return false;
+}
+
+TEST_F(EraseDisk, RandomFillWithVerifyGivesEveryBlockNewDataAndAFailingGeneratorWritesNothing) {
+  SaveFill("\xFE");
+  ASSERT_TRUE(SaveShredOptions({1, 1}));
+  const size_t size = (kVerifyWindowChunks + 1) * kBlock + 4096;  // more than one verified window
+  ASSERT_TRUE(WriteImage(std::string(size, static_cast<char>(kOld))));
+  int step = Run([&] {
+    HWND box = nullptr;
+    ChooseK(&box);
+    ASSERT_TRUE(box);
+    kxtest::Click(box, IDYES);
+    ASSERT_TRUE(kxtest::WaitFor([&] { return g_formatCalls > 0; }));
+  });
+  EXPECT_EQ(step, 5);
+  EXPECT_EQ(dialog_->Outcome().result, EraseResult::Erased);
+  EXPECT_EQ(dialog_->Outcome().failedBlocks, 0u);
+  const std::string image = ReadImage();
+  ASSERT_EQ(image.size(), size);
+  std::vector<std::string> heads;
+  for (size_t at = 0; at < size; at += kBlock) {
+    const std::string block = image.substr(at, kBlock);
+    // Neither the old contents nor the saved pattern nor any short repetition.
+    for (size_t period = 1; period <= 128; ++period)
+      ASSERT_NE(block.compare(period, std::string::npos, block, 0, block.size() - period), 0)
+          << "block at " << at << " repeats every " << period << " bytes";
+    heads.push_back(block.substr(0, 512));
+  }
+  for (size_t i = 1; i < heads.size(); ++i) EXPECT_NE(heads[i], heads[i - 1]) << i;
+
+  // The generator failing is a failed erase that never falls back to a pattern.
+  const std::string before(2 * kBlock, static_cast<char>(kOld));
+  ASSERT_TRUE(WriteImage(before));
+  RawVolume volume;
+  ASSERT_TRUE(volume.Open(kDrive));
+  EraseFill fill;
+  fill.random = FailingRandom;
+  fill.verify = true;
+  CancellingHost host;
+  const EraseOutcome outcome = OverwriteVolume(volume, before.size(), 512, fill, host);
+  volume.Close();
+  EXPECT_EQ(outcome.result, EraseResult::Failed);
+  EXPECT_EQ(outcome.error, static_cast<DWORD>(ERROR_GEN_FAILURE));
+  EXPECT_EQ(host.shown, static_cast<DWORD>(ERROR_GEN_FAILURE));
+  EXPECT_EQ(outcome.written, 0u);
+  EXPECT_TRUE(ReadImage() == before);
 }
 
 TEST_F(EraseDisk, NoAtTheQuestionLeavesTheDiskAsItWasAndLetsGoOfIt) {

@@ -21,6 +21,7 @@
 #include "ui/deleting.h"
 #include "ui/main_dlg.h"
 #include "ui/options_ids.h"
+#include "ui/options_logic.h"
 #include "ui/password_ids.h"
 #include "ui/ui_ids.h"
 #include "ui/window_host.h"
@@ -205,6 +206,41 @@ TEST_F(OptionsPanel, CustomStringTakesTheFocusAndAJobWritesIt) {
   ASSERT_EQ(host.overwrites.size(), 1u);
   EXPECT_EQ(host.overwrites[0].content.substr(0, 10), "ABCABCABCA");
   EXPECT_FALSE(kxtest::Exists(victim));
+}
+
+TEST_F(OptionsPanel, RandomAndVerifyAreSavedBesideAnUnchangedConfigAndShownAgain) {
+  Open();
+  Click(IDC_OPT_ENABLE);
+  EXPECT_TRUE(Shown(IDC_OPT_VERIFY));
+  EXPECT_EQ(SendMessageA(Item(IDC_OPT_FILL), CB_GETCOUNT, 0, 0), 4);
+  Choose(kFillRandom);
+  EXPECT_FALSE(Shown(IDC_OPT_CUSTOM));
+  EXPECT_TRUE(OkEnabled());
+  Click(IDC_OPT_VERIFY);
+  kxtest::SaveScreenshot(hwnd_, "options-panel-random-verify");
+  SaveWithOk();
+  ShredOptions options{};
+  LoadShredOptions(options);
+  EXPECT_EQ(options.randomFill, 1);
+  EXPECT_EQ(options.verify, 1);
+  const ConfigRecord stored = Stored();
+  EXPECT_EQ(stored.fillLength, 1) << "the record keeps the default fill for earlier versions";
+  EXPECT_EQ(stored.fillPattern[0], kDefaultFillByte);
+  Close();
+
+  // A new panel shows what was saved, and OK waits for a change.
+  Open();
+  Click(IDC_OPT_ENABLE);
+  EXPECT_EQ(SendMessageA(Item(IDC_OPT_FILL), CB_GETCURSEL, 0, 0), kFillRandom);
+  EXPECT_EQ(SendMessageA(Item(IDC_OPT_VERIFY), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_FALSE(OkEnabled());
+  Click(IDC_OPT_VERIFY);
+  Choose(kFillZero);
+  SaveWithOk();
+  LoadShredOptions(options);
+  EXPECT_EQ(options.randomFill, 0);
+  EXPECT_EQ(options.verify, 0);
+  EXPECT_EQ(Stored().fillLength, 0);
 }
 
 TEST_F(OptionsPanel, StoredOneCharacterStringShowsAsCustomString) {

@@ -126,4 +126,33 @@ TEST(OptionsLogic, ApplyWritesTheChoiceOrNothing) {
   EXPECT_EQ(r.fillPattern[127], 0) << "stays terminated";
 }
 
+TEST(OptionsLogic, RandomAndVerifyLiveBesideTheRecordAndLeaveItsFillAsItWas) {
+  ConfigRecord r = Defaults();
+  ASSERT_TRUE(ApplyOptions(r, {"5", false, kFillCustom, "ABC"}));
+  const ConfigRecord before = r;
+  EXPECT_FALSE(ApplyOptions(r, {"5", false, kFillRandom, ""})) << "nowhere to keep Random";
+  ShredOptions options{};
+  ASSERT_TRUE(ApplyOptions(r, {"7", false, kFillRandom, "", true}, &options));
+  EXPECT_EQ(options.randomFill, 1);
+  EXPECT_EQ(options.verify, 1);
+  EXPECT_EQ(r.updatePeriodMs, 7);
+  EXPECT_EQ(r.fillLength, before.fillLength) << "an earlier version still finds its fill";
+  EXPECT_EQ(std::memcmp(r.fillPattern, before.fillPattern, sizeof r.fillPattern), 0);
+  EXPECT_EQ(ShownFillChoice(r, options), kFillRandom);
+  EXPECT_EQ(StoredFillChoice(r), kFillCustom);
+
+  // Shown as stored: nothing changed; Verify or the fill alone is a change.
+  OptionsView view{"7", false, kFillRandom, "ABC", true};
+  EXPECT_FALSE(OptionsOkEnabled(r, view, options));
+  view.verify = false;
+  EXPECT_TRUE(OptionsOkEnabled(r, view, options));
+  view.verify = true;
+  view.fill = kFillCustom;
+  EXPECT_TRUE(OptionsOkEnabled(r, view, options)) << "back to the string kept under Random";
+  ASSERT_TRUE(ApplyOptions(r, view, &options));
+  EXPECT_EQ(options.randomFill, 0);
+  EXPECT_EQ(options.verify, 1);
+  EXPECT_FALSE(OptionsChanged(r, view, options));
+}
+
 }  // namespace
