@@ -21,6 +21,7 @@
 #include "framework/system_error.h"
 #include "framework/ui_thread.h"
 #include "lang/text_store.h"
+#include "widgets/report_dlg.h"
 
 namespace {
 
@@ -60,18 +61,26 @@ bool MayErase(char letter, HWND owner) {
 class FillBuffer {
  public:
   FillBuffer() {
-    ConfigRecord settings;
-    LoadConfig(settings);
-    BuildFillBuffer(data_, settings.fillPattern, settings.fillLength);
+    LoadConfig(settings_);
+    BuildFillBuffer(data_, settings_.fillPattern, settings_.fillLength);
   }
   ~FillBuffer() { FreeFillBuffer(data_); }
   FillBuffer(const FillBuffer&) = delete;
   FillBuffer& operator=(const FillBuffer&) = delete;
   const uint8_t* Data() const { return data_; }
+  const ConfigRecord& Settings() const { return settings_; }
 
  private:
+  ConfigRecord settings_;
   uint8_t* data_ = nullptr;
 };
+
+// The drive text on one line: the report's summary shows no tabs.
+std::string OneLine(std::string text) {
+  for (char& c : text)
+    if (c == '\t') c = ' ';
+  return text;
+}
 
 }  // namespace
 
@@ -307,13 +316,24 @@ void CKXDelDrvDlg::RunSteps() {
   if (!WindowAlive()) return;
 
   SetStep(3);
+  const ULONGLONG start = GetTickCount64();
   EraseVolume(volume, size);
+  report_.elapsedMs = GetTickCount64() - start;
   // Dismounted while still locked: no one may write the file system's stale
   // view back onto the erased volume before it goes.
   volume.Dismount();
   volume.Unlock();
   volume.Close();
   if (outcome_.result == EraseResult::Erased) FormatVolume();
+  report_.volume = OneLine(DescribeDrive(driveLetter));
+  report_.size = size;
+  report_.written = outcome_.written;
+  report_.failedBlocks = outcome_.failedBlocks;
+  report_.end = outcome_.result == EraseResult::Erased      ? EraseSummary::End::kErased
+                : outcome_.result == EraseResult::Cancelled ? EraseSummary::End::kStopped
+                                                            : EraseSummary::End::kFailed;
+  // Also after a cancel: the user should know how far the erase came.
+  ShowReport(EraseReportContent(report_), WindowAlive() ? window : parent_);
 }
 
 void CKXDelDrvDlg::EraseVolume(RawVolume& volume, uint64_t size) {
@@ -324,6 +344,10 @@ void CKXDelDrvDlg::EraseVolume(RawVolume& volume, uint64_t size) {
     ShowEraseError(outcome_.error, window_.load(), true);
     return;
   }
+  JobReport fillOf;
+  fillOf.SetFill(fill.Settings(), ShredOptions{});
+  report_.fill = fillOf.fill;
+  report_.pattern = fillOf.pattern;
   bar_ = GetDlgItem(window_.load(), IDC_ERASE_PROGRESS);
   BarScale scale = ScaleProgress(size, 0);
   SendMessageA(bar_, PBM_SETRANGE, 0, MAKELPARAM(0, scale.range));
