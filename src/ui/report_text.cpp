@@ -31,8 +31,8 @@ std::string CaveatText(uint8_t bits) {
     uint8_t bit;
     const char* key;
   } kCaveatKeys[] = {
-      {kCaveatCompressed, "CavCompressed"}, {kCaveatEncrypted, "CavEncrypted"},
-      {kCaveatSparse, "CavSparse"},         {kCaveatSnapshots, "CavSnapshots"},
+      {kCaveatCompressed, "CavCompressed"},   {kCaveatEncrypted, "CavEncrypted"},
+      {kCaveatSparse, "CavSparse"},           {kCaveatSnapshots, "CavSnapshots"},
       {kCaveatCopyOnWrite, "CavCopyOnWrite"},
   };
   std::string list;
@@ -60,16 +60,18 @@ ReportContent JobReportContent(const JobReport& report) {
   if (!FormatSize(static_cast<int64_t>(report.bytes), size, sizeof size)) size[0] = '\0';
   content.summary.push_back(
       FormatWithArgs(ReportText("Files"), CountText(report.files).c_str(), size));
-  content.summary.push_back(FormatWithArgs(ReportText("Folders"), CountText(report.folders).c_str()));
+  content.summary.push_back(
+      FormatWithArgs(ReportText("Folders"), CountText(report.folders).c_str()));
   // Links are rare; a line of zero would only raise the question what they are.
   if (report.links > 0)
     content.summary.push_back(FormatWithArgs(ReportText("Links"), CountText(report.links).c_str()));
   AddFillLines(content, report.fill, report.pattern, report.verified, report.elapsedMs);
 
-  for (const JobReport::Kept& item : report.kept) content.rows.push_back({item.path, KeptText(item)});
+  for (const JobReport::Kept& item : report.kept)
+    content.rows.push_back({item.path, KeptText(item)});
   if (report.keptUnlisted > 0)
-    content.rows.push_back(
-        {"...", FormatWithArgs(ReportText("KeptUnlisted"), CountText(report.keptUnlisted).c_str())});
+    content.rows.push_back({"...", FormatWithArgs(ReportText("KeptUnlisted"),
+                                                  CountText(report.keptUnlisted).c_str())});
   for (const JobReport::Noted& item : report.caveats)
     content.rows.push_back({item.path, CaveatText(item.caveats)});
   if (report.caveatsUnlisted > 0)

@@ -60,8 +60,8 @@ std::string CountText(uint64_t count) {
   return text;
 }
 
-void AddFillLines(ReportContent& content, FillKind fill, const std::string& pattern,
-                  bool verified, uint64_t elapsedMs) {
+void AddFillLines(ReportContent& content, FillKind fill, const std::string& pattern, bool verified,
+                  uint64_t elapsedMs) {
   std::string fillText;
   switch (fill) {
     case FillKind::kRandom:

@@ -28,7 +28,7 @@ std::string ReportPlainText(const ReportContent& content);
 std::string ElapsedText(uint64_t ms);
 // The summary lines that jobs and erases share: the fill, whether it was
 // read back, the time taken.
-void AddFillLines(ReportContent& content, FillKind fill, const std::string& pattern,
-                  bool verified, uint64_t elapsedMs);
+void AddFillLines(ReportContent& content, FillKind fill, const std::string& pattern, bool verified,
+                  uint64_t elapsedMs);
 // A count as a decimal text.
 std::string CountText(uint64_t count);

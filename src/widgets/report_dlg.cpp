@@ -25,7 +25,8 @@ const char* ReportText(const char* key) { return LangText(key, "Report"); }
 // The program's texts are in the system's code page.
 std::wstring Wide(const std::string& text) {
   if (text.empty()) return {};
-  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  int length =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
   return wide;
@@ -79,7 +80,8 @@ void ReportDlg::FillList() {
     item.mask = LVIF_TEXT;
     item.iItem = index++;
     item.pszText = const_cast<char*>(row.item.c_str());
-    const int at = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    const int at =
+        static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (at < 0) continue;
     item.iItem = at;
     item.iSubItem = 1;

@@ -508,8 +508,8 @@ class OtherProgramHolds {
     const std::string ready = "KXReportReady-" + tag, go = "KXReportGo-" + tag;
     ready_.Reset(CreateEventA(nullptr, TRUE, FALSE, ready.c_str()));
     release_.Reset(CreateEventA(nullptr, TRUE, FALSE, go.c_str()));
-    const std::string command = "\"" + kxtest::WinePath(KX_FILE_HOLDER) + "\" " + ready + " " +
-                                go + " \"" + file + "\"";
+    const std::string command =
+        "\"" + kxtest::WinePath(KX_FILE_HOLDER) + "\" " + ready + " " + go + " \"" + file + "\"";
     held_ = kxtest::StartProcess(command, info_) &&
             WaitForSingleObject(ready_.Get(), 20000) == WAIT_OBJECT_0;
   }
@@ -575,8 +575,7 @@ TEST_F(JobReportWindow, ACleanJobShowsItsCountsAndClosesItselfOrAtOnceOnEscape) 
   EXPECT_TRUE(kxtest::WindowsWithCaption(kRunning).empty());
   const std::string summary = kxtest::ItemText(report, IDC_REPORT_SUMMARY);
   EXPECT_EQ(summary.rfind("Everything you chose was destroyed.\r\n", 0), 0u) << summary;
-  EXPECT_NE(summary.find("Files destroyed: 3 (2.00 KB overwritten)"), std::string::npos)
-      << summary;
+  EXPECT_NE(summary.find("Files destroyed: 3 (2.00 KB overwritten)"), std::string::npos) << summary;
   EXPECT_NE(summary.find("Folders removed: 1"), std::string::npos) << summary;
   EXPECT_NE(summary.find("Fill: the pattern FE"), std::string::npos) << summary;
   EXPECT_NE(summary.find("Time taken: "), std::string::npos) << summary;
@@ -623,8 +622,7 @@ TEST_F(JobReportWindow, AFileHeldByAnotherProgramIsListedAndCopyPutsTheReportOnT
   ASSERT_TRUE(report);
   const std::string summary = kxtest::ItemText(report, IDC_REPORT_SUMMARY);
   EXPECT_EQ(summary.rfind("Done, but 1 of the items stayed in place", 0), 0u) << summary;
-  EXPECT_NE(summary.find("Files destroyed: 1 (4 bytes overwritten)"), std::string::npos)
-      << summary;
+  EXPECT_NE(summary.find("Files destroyed: 1 (4 bytes overwritten)"), std::string::npos) << summary;
   EXPECT_NE(summary.find("Folders removed: 0"), std::string::npos) << summary;
   HWND list = GetDlgItem(report, IDC_REPORT_LIST);
   EXPECT_TRUE(IsWindowVisible(list));

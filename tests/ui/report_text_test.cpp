@@ -117,8 +117,8 @@ TEST_F(ReportTextTest, ALongPatternIsCutAfterSixteenBytes) {
   JobReport report;
   report.pattern = std::string(20, 'A');
   const ReportContent content = JobReportContent(report);
-  EXPECT_TRUE(HasLine(content,
-                      "Fill: the pattern 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 ..."));
+  EXPECT_TRUE(
+      HasLine(content, "Fill: the pattern 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 41 ..."));
 }
 
 }  // namespace
