@@ -55,7 +55,9 @@ bool ReportDlg::OnInit() {
   if (content_.closesItself && SetTimer(hwnd_, kCloseTimer, closeAfterMs_, nullptr))
     clockRunning_ = true;
   kx::BringToFront(hwnd_);
-  return true;
+  // Enter closes the report, as Close is what most users want of it.
+  SetFocus(Item(IDOK));
+  return false;
 }
 
 void ReportDlg::FillList() {
