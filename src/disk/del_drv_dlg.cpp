@@ -75,11 +75,15 @@ class FillBuffer {
   uint8_t* data_ = nullptr;
 };
 
-// The drive text on one line: the report's summary shows no tabs.
-std::string OneLine(std::string text) {
-  for (char& c : text)
+// The drive text on one line, one space between its parts: the report's
+// summary shows no tabs.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : text) {
     if (c == '\t') c = ' ';
-  return text;
+    if (c != ' ' || (!line.empty() && line.back() != ' ')) line += c;
+  }
+  return line;
 }
 
 }  // namespace
