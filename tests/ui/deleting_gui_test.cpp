@@ -611,7 +611,7 @@ TEST_F(JobReportWindow, ACleanJobShowsItsCountsAndClosesItselfOrAtOnceOnEscape) 
   }
 }
 
-TEST_F(JobReportWindow, AFileHeldByAnotherProgramIsListedAndCopyPutsTheReportOnTheClipboard) {
+TEST_F(JobReportWindow, AFileHeldByAnotherProgramIsListedAndCopyAndSaveGiveTheReportAsText) {
   const std::string folder = dir_ / "work";
   const std::string held = folder + "\\held.dat";
   CreateDirectoryA(folder.c_str(), nullptr);
@@ -653,6 +653,21 @@ TEST_F(JobReportWindow, AFileHeldByAnotherProgramIsListedAndCopyPutsTheReportOnT
   EXPECT_NE(copied.find(L"\r\n\r\n" + Wide(held) + L"\tKept: held by another program\r\n"),
             std::wstring::npos);
   EXPECT_NE(copied.find(L"Folders removed: 0\r\n"), std::wstring::npos);
+
+  // Save... writes the same text where the user chooses, and nowhere else.
+  const std::string saved = dir_ / "saved report.txt";
+  kxtest::Click(report, IDC_REPORT_SAVE);
+  HWND chooser = kxtest::WaitForWindow("Save As");
+  ASSERT_TRUE(chooser);
+  HWND name = kxtest::FileNameBox(chooser);
+  ASSERT_TRUE(name);
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saved.c_str()));
+  PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+  EXPECT_TRUE(kxtest::WaitFor([&] { return !IsWindow(chooser); }, 10000));
+  EXPECT_EQ(kxtest::ReadBytes(saved),
+            "\xEF\xBB\xBF" + std::string(copied.begin(), copied.end()));
+  EXPECT_EQ(kxtest::Listing(dir_.Path()).size(), 2u) << "only the folder kept and the saved file";
 
   kxtest::Click(report, IDOK);
   worker.join();
