@@ -630,7 +630,8 @@ TEST_F(JobReportWindow, AFileHeldByAnotherProgramIsListedAndCopyAndSaveGiveTheRe
   ASSERT_TRUE(report);
   const std::string summary = kxtest::ItemText(report, IDC_REPORT_SUMMARY);
   EXPECT_EQ(summary.rfind("Done, but 1 of the items stayed in place", 0), 0u) << summary;
-  EXPECT_NE(summary.find("Files destroyed: 1 (4.00 bytes overwritten)"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Files destroyed: 1 (4.00 bytes overwritten)"), std::string::npos)
+      << summary;
   EXPECT_NE(summary.find("Folders removed: 0"), std::string::npos) << summary;
   HWND list = GetDlgItem(report, IDC_REPORT_LIST);
   EXPECT_TRUE(IsWindowVisible(list));
@@ -665,8 +666,7 @@ TEST_F(JobReportWindow, AFileHeldByAnotherProgramIsListedAndCopyAndSaveGiveTheRe
   PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
   EXPECT_TRUE(kxtest::WaitFor([&] { return !IsWindow(chooser); }, 10000));
-  EXPECT_EQ(kxtest::ReadBytes(saved),
-            "\xEF\xBB\xBF" + std::string(copied.begin(), copied.end()));
+  EXPECT_EQ(kxtest::ReadBytes(saved), "\xEF\xBB\xBF" + std::string(copied.begin(), copied.end()));
   EXPECT_EQ(kxtest::Listing(dir_.Path()).size(), 2u) << "only the folder kept and the saved file";
 
   kxtest::Click(report, IDOK);
