@@ -23,6 +23,7 @@
 #include "framework/system_error.h"
 #include "framework/ui_thread.h"
 #include "lang/text_store.h"
+#include "widgets/report_dlg.h"
 
 namespace {
 
@@ -63,14 +64,12 @@ bool MayErase(char letter, HWND owner) {
 class FillBuffer {
  public:
   FillBuffer() {
-    ConfigRecord settings;
-    LoadConfig(settings);
-    ShredOptions options;
-    LoadShredOptions(options);
-    fill_.verify = options.verify != 0;
-    if (options.randomFill)
+    LoadConfig(settings_);
+    LoadShredOptions(options_);
+    fill_.verify = options_.verify != 0;
+    if (options_.randomFill)
       fill_.random = SystemRandom;
-    else if (BuildFillBuffer(data_, settings.fillPattern, settings.fillLength))
+    else if (BuildFillBuffer(data_, settings_.fillPattern, settings_.fillLength))
       fill_.pattern = data_;
   }
   ~FillBuffer() { FreeFillBuffer(data_); }
@@ -78,11 +77,26 @@ class FillBuffer {
   FillBuffer& operator=(const FillBuffer&) = delete;
   bool Usable() const { return fill_.pattern || fill_.random; }
   const EraseFill& Fill() const { return fill_; }
+  const ConfigRecord& Settings() const { return settings_; }
+  const ShredOptions& Options() const { return options_; }
 
  private:
+  ConfigRecord settings_;
+  ShredOptions options_ = {};
   uint8_t* data_ = nullptr;
   EraseFill fill_;
 };
+
+// The drive text on one line, one space between its parts: the report's
+// summary shows no tabs.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : text) {
+    if (c == '\t') c = ' ';
+    if (c != ' ' || (!line.empty() && line.back() != ' ')) line += c;
+  }
+  return line;
+}
 
 }  // namespace
 
@@ -321,13 +335,24 @@ void CKXDelDrvDlg::RunSteps() {
   if (!WindowAlive()) return;
 
   SetStep(3);
+  const ULONGLONG start = GetTickCount64();
   EraseVolume(volume, size);
+  report_.elapsedMs = GetTickCount64() - start;
   // Dismounted while still locked: no one may write the file system's stale
   // view back onto the erased volume before it goes.
   volume.Dismount();
   volume.Unlock();
   volume.Close();
   if (outcome_.result == EraseResult::Erased) FormatVolume();
+  report_.volume = OneLine(DescribeDrive(driveLetter));
+  report_.size = size;
+  report_.written = outcome_.written;
+  report_.failedBlocks = outcome_.failedBlocks;
+  report_.end = outcome_.result == EraseResult::Erased      ? EraseSummary::End::kErased
+                : outcome_.result == EraseResult::Cancelled ? EraseSummary::End::kStopped
+                                                            : EraseSummary::End::kFailed;
+  // Also after a cancel: the user should know how far the erase came.
+  ShowReport(EraseReportContent(report_), WindowAlive() ? window : parent_);
 }
 
 void CKXDelDrvDlg::EraseVolume(RawVolume& volume, uint64_t size) {
@@ -338,6 +363,11 @@ void CKXDelDrvDlg::EraseVolume(RawVolume& volume, uint64_t size) {
     ShowEraseError(outcome_.error, window_.load(), true);
     return;
   }
+  JobReport fillOf;
+  fillOf.SetFill(fill.Settings(), fill.Options());
+  report_.fill = fillOf.fill;
+  report_.pattern = fillOf.pattern;
+  report_.verified = fillOf.verified;
   bar_ = GetDlgItem(window_.load(), IDC_ERASE_PROGRESS);
   BarScale scale = ScaleProgress(size, 0);
   SendMessageA(bar_, PBM_SETRANGE, 0, MAKELPARAM(0, scale.range));

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+#include "disk/disk_logic.h"
 #include "disk/volume_eraser.h"
 #include "engine/pause_gate.h"
 #include "framework/dialog.h"
@@ -106,4 +107,5 @@ class CKXDelDrvDlg : public kx::Dialog, private EraseHost {
   HWND bar_ = nullptr;
   int shownPosition_ = -1;
   EraseOutcome outcome_;
+  EraseSummary report_;
 };

@@ -2,7 +2,10 @@
 
 #include <cwctype>
 
+#include "base/path_utils.h"
+#include "base/size_text.h"
 #include "engine/fill_buffer.h"
+#include "lang/text_store.h"
 
 uint32_t UsableSectorSize(uint32_t reported) {
   bool powerOfTwo = reported != 0 && (reported & (reported - 1)) == 0;
@@ -105,4 +108,38 @@ StepRow StepRowAt(int areaTop, int areaBottom, int textHeight, int index) {
 
 ChooserFit FitChooser(int listBottom, int buttonHeight) {
   return {listBottom + 10, listBottom + buttonHeight + 20};
+}
+
+namespace {
+
+std::string SizeText(uint64_t bytes) {
+  char text[100];
+  return FormatSize(static_cast<int64_t>(bytes), text, sizeof text) ? text : "";
+}
+
+}  // namespace
+
+ReportContent EraseReportContent(const EraseSummary& summary) {
+  ReportContent content;
+  const auto text = [](const char* key) { return LangText(key, "Report"); };
+  const std::string written = SizeText(summary.written);
+  const std::string size = SizeText(summary.size);
+  switch (summary.end) {
+    case EraseSummary::End::kErased:
+      content.summary.push_back(text("DiskErased"));
+      break;
+    case EraseSummary::End::kStopped:
+      content.summary.push_back(FormatWithArgs(text("DiskStopped"), written.c_str(), size.c_str()));
+      break;
+    case EraseSummary::End::kFailed:
+      content.summary.push_back(FormatWithArgs(text("DiskFailed"), written.c_str(), size.c_str()));
+      break;
+  }
+  content.summary.push_back(FormatWithArgs(text("Volume"), summary.volume.c_str()));
+  content.summary.push_back(FormatWithArgs(text("Size"), size.c_str()));
+  AddFillLines(content, summary.fill, summary.pattern, summary.verified, summary.elapsedMs);
+  content.summary.push_back(
+      FormatWithArgs(text("FailedBlocks"), CountText(summary.failedBlocks).c_str()));
+  content.closesItself = summary.end == EraseSummary::End::kErased && summary.failedBlocks == 0;
+  return content;
 }

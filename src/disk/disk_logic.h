@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "widgets/report_content.h"
+
 // The sector size the eraser works with: the reported one when it is a power
 // of two from 512 up to the fill buffer's alignment (a page), else 512.
 uint32_t UsableSectorSize(uint32_t reported);
@@ -91,3 +93,20 @@ struct ChooserFit {
   int clientHeight;
 };
 ChooserFit FitChooser(int listBottom, int buttonHeight);
+
+// How an erase went, for its report.
+struct EraseSummary {
+  enum class End { kErased, kStopped, kFailed };
+  std::string volume;  // the drive as the user knows it
+  uint64_t size = 0;
+  uint64_t written = 0;
+  uint32_t failedBlocks = 0;  // failed writes, retried ones included
+  End end = End::kFailed;
+  FillKind fill = FillKind::kPattern;
+  std::string pattern;
+  bool verified = false;  // every block read back and compared
+  uint64_t elapsedMs = 0;
+};
+// The report closes itself only after an erase that ended without a single
+// failed write.
+ReportContent EraseReportContent(const EraseSummary& summary);

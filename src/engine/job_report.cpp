@@ -1,6 +1,10 @@
 #include "engine/job_report.h"
 
+#include <algorithm>
+
+#include "base/config_record.h"
 #include "engine/delete_job.h"
+#include "engine/fill_buffer.h"
 
 namespace {
 
@@ -53,4 +57,22 @@ void JobReport::AddCaveats(const char* path, uint8_t bits) {
   } else {
     caveats.push_back({name, bits});
   }
+}
+
+void JobReport::SetFill(const ConfigRecord& settings, const ShredOptions& options) {
+  verified = options.verify != 0;
+  pattern.clear();
+  if (options.randomFill) {
+    fill = FillKind::kRandom;
+    return;
+  }
+  const unsigned length = std::min<unsigned>(settings.fillLength, kMaxFillPatternLength);
+  const uint8_t* bytes = settings.fillPattern;
+  // A pattern of nothing but zeros writes zeros, whatever its length says.
+  if (std::all_of(bytes, bytes + length, [](uint8_t b) { return b == 0; })) {
+    fill = FillKind::kZeros;
+    return;
+  }
+  fill = FillKind::kPattern;
+  pattern.assign(reinterpret_cast<const char*>(bytes), length);
 }

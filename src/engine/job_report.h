@@ -33,6 +33,9 @@ enum Caveat : uint8_t {
 
 enum class FillKind : uint8_t { kPattern, kZeros, kRandom };
 
+struct ConfigRecord;
+struct ShredOptions;
+
 // At most this many items are listed each among kept and caveats; the rest
 // are only counted.
 constexpr size_t kMaxReportedItems = 10000;
@@ -57,6 +60,7 @@ struct JobReport {
   std::vector<Noted> caveats;
   uint64_t caveatsUnlisted = 0;
   FillKind fill = FillKind::kPattern;
+  std::string pattern;     // the bytes repeated, for kPattern
   bool verified = false;   // every chunk was read back and compared
   bool cancelled = false;  // the user stopped the job before its end
   uint64_t elapsedMs = 0;
@@ -64,6 +68,8 @@ struct JobReport {
   void AddKept(const char* path, uint32_t code);
   // Adds bits to the path's entry (the last one added, or a new one).
   void AddCaveats(const char* path, uint8_t bits);
+  // The fill and the verification that settings and options ask for.
+  void SetFill(const ConfigRecord& settings, const ShredOptions& options);
   // Everything the job was given went as asked.
   bool Clean() const { return kept.empty() && keptUnlisted == 0 && !cancelled; }
 };

@@ -22,7 +22,9 @@ namespace {
 enum class Walked { Done, Unreadable, Cancelled };
 
 bool Report(DeleteJob& job, const char* fileText, const char* folderText) {
-  return job.host == nullptr || job.host->ReportProgress(job, fileText, folderText);
+  if (job.host == nullptr || job.host->ReportProgress(job, fileText, folderText)) return true;
+  if (job.report) job.report->cancelled = true;
+  return false;
 }
 
 // Without a host there is nobody to ask, and nothing may be guessed.
@@ -32,7 +34,13 @@ int Ask(DeleteJob& job, const char* path, DWORD error) {
 }
 
 void CancelJob(DeleteJob& job) {
+  if (job.report) job.report->cancelled = true;
   if (job.host != nullptr) job.host->Cancel(job);
+}
+
+// What the walk passes over stays in place, unseen by the deletion pass.
+void PassOver(DeleteJob& job, const char* path, DWORD error) {
+  if (job.report) job.report->AddKept(path, error);
 }
 
 bool Vanished(DWORD error) {
@@ -137,10 +145,14 @@ Walked ListFolder(DeleteItem& folder) {
     if (find) break;
     // Only a drive root can be listed with nothing in it, not even "." and "..".
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return Walked::Done;
-    if (job.skipAllListErrors) return Walked::Done;
-    const AfterError next = NextStepAfter(Ask(job, folderPath, error), job.skipAllListErrors);
+    const AfterError next = job.skipAllListErrors
+                                ? AfterError::kSkip
+                                : NextStepAfter(Ask(job, folderPath, error), job.skipAllListErrors);
     if (next == AfterError::kTryAgain) continue;
-    if (next == AfterError::kSkip) return Walked::Done;
+    if (next == AfterError::kSkip) {
+      PassOver(job, folderPath, error);
+      return Walked::Done;
+    }
     CancelJob(job);
     return Walked::Cancelled;
   }
@@ -239,6 +251,8 @@ bool Prepare(DeleteJob& job) {
         CancelJob(job);
         return false;
       }
+      // One that is gone holds nothing any more.
+      if (!Vanished(error)) PassOver(job, item->path, error);
       RemoveTopLevelItem(job, item);
       break;
     }

@@ -83,24 +83,32 @@ Shredder::Name Shredder::NameOf(const char* path) { return {path, LongPathOf(pat
 bool Shredder::Report(const char* fileText, const char* folderText) {
   if (cancelled_) return false;
   if (job_.host == nullptr) return true;
-  return job_.host->ReportProgress(job_, fileText, folderText);
+  if (job_.host->ReportProgress(job_, fileText, folderText)) return true;
+  if (job_.report) job_.report->cancelled = true;
+  return false;
 }
 
 Shredder::Next Shredder::AfterFailure(const char* messageKey, const char* path, DWORD code) {
-  if (job_.skipAllDeleteErrors) return Next::kGiveUp;
+  // Whatever the answer but Try Again, the item stays where it is.
+  const auto giveUp = [&] {
+    if (job_.report) job_.report->AddKept(path, code);
+    return Next::kGiveUp;
+  };
+  if (job_.skipAllDeleteErrors) return giveUp();
   // Without a host nobody can answer: that is a cancel.
   int answer = job_.host ? job_.host->ErrorPrompt(job_, messageKey, path, code) : kAnswerCancel;
   switch (NextStepAfter(answer, job_.skipAllDeleteErrors)) {
     case AfterError::kTryAgain:
       return Next::kRetry;
     case AfterError::kSkip:
-      return Next::kGiveUp;
+      return giveUp();
     case AfterError::kCancel:
       break;
   }
   cancelled_ = true;
+  if (job_.report) job_.report->cancelled = true;
   if (job_.host) job_.host->Cancel(job_);
-  return Next::kGiveUp;
+  return giveUp();
 }
 
 bool Shredder::EnsureFillBuffer() {
@@ -219,6 +227,7 @@ bool Shredder::RemoveLink(const Name& name, bool folder) {
       if (code == ERROR_SUCCESS) code = DisposeLink(link.Get(), facts.attributes);
     }
     if (code == ERROR_SUCCESS) {
+      if (job_.report) ++job_.report->links;
       if (job_.host) job_.host->ItemRemoved(job_, name.shown);
       return true;
     }
@@ -273,6 +282,7 @@ bool Shredder::RemoveThrough(kx::FileHandle& item, const char* path, const std::
   for (;;) {
     if (DisposeThrough(item.Get())) {
       item.Reset();  // gone now
+      if (job_.report && folder) ++job_.report->folders;
       if (job_.host) job_.host->ItemRemoved(job_, path);
       return true;
     }
@@ -304,7 +314,13 @@ int64_t Shredder::ShredFile(const Name& name, bool walkedAsLink, int64_t sizeHin
     case Opened::kFile:
       break;
   }
-  if (Overwrite(file, name) && CutAndRemove(name, file)) return file.size.QuadPart;
+  if (Overwrite(file, name) && CutAndRemove(name, file)) {
+    if (job_.report) {
+      ++job_.report->files;
+      job_.report->bytes += static_cast<uint64_t>(file.size.QuadPart);
+    }
+    return file.size.QuadPart;
+  }
   if (file.clearedAttributes != INVALID_FILE_ATTRIBUTES)
     SetAttributesThrough(file.handle.Get(), file.clearedAttributes);
   return kShredGivenUp;

@@ -126,7 +126,13 @@ bool Shredder::Delete() {
   // Built afresh from this job's settings, whatever an earlier pass left.
   FreeFillBuffer(job_.fillBuffer);
   ownsFillBuffer_ = false;
-  if (!EnsureFillBuffer()) return false;
+  if (!EnsureFillBuffer()) {
+    // Nothing is touched: every selected item stays.
+    if (job_.report)
+      for (DeleteItem* item = job_.root.firstChild; item; item = item->next)
+        job_.report->AddKept(item->path, ERROR_NOT_ENOUGH_MEMORY);
+    return false;
+  }
   job_.skipAllDeleteErrors = job_.settings.skipErrors;
   job_.totalBytes = static_cast<uint64_t>(TotalSize(job_.root));
   job_.doneBytes = 0;

@@ -20,6 +20,8 @@
 #include "ui/delete_dlg.h"
 #include "ui/deleting_ids.h"
 #include "ui/prompts.h"
+#include "ui/report_text.h"
+#include "widgets/report_dlg.h"
 
 namespace {
 
@@ -117,16 +119,21 @@ void RunDeletingJob(DeleteJob& job) {
   auto thread = std::make_unique<CKXDeletingThread>();
   if (!thread->Usable() || !thread->CreateSuspended()) return;
   thread->Resume();
-  if (thread->AttachWindow()) {
+  JobReport report;
+  const bool ran = thread->AttachWindow();
+  if (ran) {
     ConfigRecord settings;
     LoadConfig(settings);
     ShredOptions options;
     LoadShredOptions(options);
-    RunJob(job, settings, *thread, options);
+    RunJob(job, settings, *thread, options, &report);
   }
   // Ends the window's modal loop when the user has not closed it already.
   PostThreadMessageA(thread->ThreadId(), WM_QUIT, 0, 0);
   if (!thread->WaitForExit(kProgressEndTimeout)) thread.release();
+  // Also after a cancel: what was destroyed until then is gone for good,
+  // and the user should know what still stands.
+  if (ran) ShowReport(JobReportContent(report));
 }
 
 void TaskbarProgress::Set(HWND window, bool show, bool busy, uint64_t total, uint64_t done) {

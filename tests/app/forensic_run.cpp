@@ -10,6 +10,7 @@
 
 #include "support/handoff_mapping.h"
 #include "support/process_helpers.h"
+#include "support/report_window.h"
 #include "support/scratch_folder.h"
 #include "support/window_search.h"
 
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
   HWND confirm = kxtest::WaitForWindow(program.dwProcessId, "Confirm Delete - Karvex", 30000);
   if (!confirm) return Fail("no confirmation appeared");
   PostMessageA(confirm, WM_COMMAND, IDOK, 0);
+  // The run ends with its report, closed here at once.
+  kxtest::ReportCloser reports(program.dwProcessId);
 
   // A prompt would wait for an answer forever: it is a failure of its own,
   // told as such rather than as a time-out.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/process_helpers.h"
+#include "support/report_window.h"
 #include "support/scratch_folder.h"
 #include "support/window_search.h"
 
@@ -111,6 +112,7 @@ struct JobAtItsPrompt {
     CloseHandle(held);
     held = INVALID_HANDLE_VALUE;
     PostMessageA(prompt, WM_COMMAND, kTryAgainButton, 0);
+    EXPECT_TRUE(kxtest::CloseReport(program.dwProcessId, 60000)) << "the job ends with its report";
     EXPECT_EQ(WaitForSingleObject(program.hProcess, 60000), WAIT_OBJECT_0)
         << "the process ends once the job has ended";
     EXPECT_FALSE(Exists(victim));

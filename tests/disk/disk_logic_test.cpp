@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "disk/disk_logic.h"
+
+#include <string>
+#include <vector>
 #include "engine/fill_buffer.h"
+#include "lang/english_texts.h"
 
 namespace {
 
@@ -150,6 +154,39 @@ TEST(ChooserFitTest, ButtonsTenPixelsBelowTheListAndTenAboveTheEdge) {
   EXPECT_EQ(fit.buttonTop, 64);
   EXPECT_EQ(fit.clientHeight, 54 + 23 + 20);
   EXPECT_EQ(fit.clientHeight - (fit.buttonTop + 23), 10);
+}
+
+TEST(EraseReportTest, AWholeEraseClosesItselfAnyOtherEndSaysHowFarItCame) {
+  RegisterEnglishTexts(nullptr);
+  EraseSummary summary;
+  summary.volume = "E: Scratch";
+  summary.size = 4u << 20;
+  summary.written = summary.size;
+  summary.end = EraseSummary::End::kErased;
+  summary.fill = FillKind::kZeros;
+  summary.elapsedMs = 2500;
+  ReportContent content = EraseReportContent(summary);
+  EXPECT_TRUE(content.closesItself);
+  EXPECT_EQ(content.summary,
+            (std::vector<std::string>{"The disk was overwritten from its first byte to its last.",
+                                      "Volume: E: Scratch", "Size: 4.00 MB", "Fill: zeros",
+                                      "Read back and compared after writing: no",
+                                      "Time taken: 2.5 s", "Failed writes: 0"}));
+
+  // Retried writes reached the disk in the end, but the user hears of them.
+  summary.failedBlocks = 2;
+  EXPECT_FALSE(EraseReportContent(summary).closesItself);
+
+  summary.failedBlocks = 0;
+  summary.written = 1u << 20;
+  summary.end = EraseSummary::End::kStopped;
+  content = EraseReportContent(summary);
+  EXPECT_FALSE(content.closesItself);
+  EXPECT_EQ(content.summary.front(),
+            "The erase was stopped: 1.00 MB of 4.00 MB were overwritten, the rest still holds its "
+            "data.");
+  summary.end = EraseSummary::End::kFailed;
+  EXPECT_EQ(EraseReportContent(summary).summary.front().rfind("The erase failed: 1.00 MB", 0), 0u);
 }
 
 }  // namespace

@@ -24,11 +24,13 @@
 #include "engine/fill_buffer.h"
 #include "framework/system_error.h"
 #include "lang/english_texts.h"
+#include "support/report_window.h"
 #include "support/scratch_folder.h"
 #include "support/screenshot.h"
 #include "support/window_search.h"
 #include "support/wine_drives.h"
 #include "support/wine_paths.h"
+#include "widgets/report_ids.h"
 
 namespace {
 
@@ -260,6 +262,8 @@ class EraseDisk : public ::testing::Test {
 
   std::string keyPath_;
   std::unique_ptr<CKXDelDrvDlg> dialog_;
+  // Every erase ends with its report; closed at once unless a test looks at it.
+  std::unique_ptr<kxtest::ReportCloser> reports_ = std::make_unique<kxtest::ReportCloser>();
 };
 
 TEST_F(EraseDisk, EveryByteTakesTheSavedPatternAndTheDiskGoesToFormat) {
@@ -379,6 +383,41 @@ TEST_F(EraseDisk, RandomFillWithVerifyGivesEveryBlockNewDataAndAFailingGenerator
   EXPECT_EQ(host.shown, static_cast<DWORD>(ERROR_GEN_FAILURE));
   EXPECT_EQ(outcome.written, 0u);
   EXPECT_TRUE(ReadImage() == before);
+}
+
+TEST_F(EraseDisk, AnEraseEndsWithAReportOfTheVolumeTheFillAndTheTime) {
+  reports_.reset();  // looked at here
+  SaveFill("ABC");
+  ASSERT_TRUE(WriteImage(std::string(2 * kBlock, static_cast<char>(kOld))));
+  std::string summary;
+  DWORD stayed = 0;
+  Run([&] {
+    HWND box = nullptr;
+    ChooseK(&box);
+    ASSERT_TRUE(box);
+    kxtest::Click(box, IDYES);
+    HWND report = kxtest::WaitForReport(GetCurrentProcessId());
+    ASSERT_TRUE(report);
+    const DWORD shown = GetTickCount();
+    summary = kxtest::ItemText(report, IDC_REPORT_SUMMARY);
+    kxtest::SaveScreenshot(report, "disk-eraser-report");
+    // Every byte written without a failure: it goes by itself.
+    EXPECT_TRUE(kxtest::WaitFor([&] { return !IsWindow(report); }, 10000));
+    stayed = GetTickCount() - shown;
+  });
+  EXPECT_EQ(dialog_->Outcome().result, EraseResult::Erased);
+  EXPECT_EQ(summary.rfind("The disk was overwritten from its first byte to its last.\r\n", 0), 0u)
+      << summary;
+  char size[100];
+  FormatSize(static_cast<int64_t>(2 * kBlock), size, sizeof size);
+  EXPECT_NE(summary.find("Volume: K:"), std::string::npos) << summary;
+  EXPECT_NE(summary.find(std::string("Size: ") + size), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Fill: the pattern 41 42 43"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Read back and compared after writing: no"), std::string::npos);
+  EXPECT_NE(summary.find("Failed writes: 0"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Time taken: "), std::string::npos) << summary;
+  EXPECT_EQ(summary.find('\t'), std::string::npos) << "no tabs in the summary";
+  EXPECT_GE(stayed, 2500u);
 }
 
 TEST_F(EraseDisk, NoAtTheQuestionLeavesTheDiskAsItWasAndLetsGoOfIt) {

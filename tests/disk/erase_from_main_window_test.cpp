@@ -11,6 +11,7 @@
 #include "disk/disk_ids.h"
 #include "engine/fill_buffer.h"
 #include "support/process_helpers.h"
+#include "support/report_window.h"
 #include "support/scratch_folder.h"
 #include "support/window_search.h"
 
@@ -63,7 +64,10 @@ TEST(EraseDiskFromMainWindow, TheChosenImageDriveIsOverwrittenEndToEnd) {
   const bool isK = disk.rfind("K:", 0) == 0 && text.find("K:") != std::string::npos;
   EXPECT_TRUE(isK) << disk;
   kxtest::Click(question, isK ? IDYES : IDNO);
+  // The erase ends with its report, closed here at once.
+  kxtest::ReportCloser reports(pid);
   EXPECT_TRUE(kxtest::WaitFor([&] { return !IsWindow(eraser); }, 30000));
+  EXPECT_EQ(reports.Closed(), isK ? 1 : 0);
   EXPECT_TRUE(kxtest::ReadBytes(image) == expected);
 
   PostMessageA(main, WM_CLOSE, 0, 0);

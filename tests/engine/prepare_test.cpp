@@ -223,6 +223,33 @@ TEST_F(PrepareTest, ATopLevelItemThatCannotBeReadGoesToThePrompt) {
   EXPECT_TRUE(host.cancelled);
 }
 
+TEST_F(PrepareTest, WhatTheWalkPassesOverIsReportedAsKeptButAVanishedItemIsNot) {
+  JobReport report;
+  job.report = &report;
+  ScratchFolder scratch;
+  ASSERT_TRUE(WriteBytes(scratch / "kept.txt", "12"));
+  const std::string bad = scratch / "bad|name";
+  Add(bad);
+  Add(scratch / "gone.txt");
+  Add(scratch / "kept.txt");
+  // One unlistable folder is answered Skip All, the other passed over unasked.
+  Add(Fixture("unlistable"));
+  host.answers = {kAnswerSkip, kAnswerSkipAll};
+
+  ASSERT_TRUE(Prepare(job));
+  EXPECT_EQ(host.prompts.size(), 2u);
+  ASSERT_EQ(report.kept.size(), 3u);
+  const std::string inside = Fixture("unlistable") + "\\";
+  EXPECT_EQ(report.kept[0].path.rfind(inside, 0), 0u) << report.kept[0].path;
+  EXPECT_EQ(report.kept[1].path.rfind(inside, 0), 0u) << report.kept[1].path;
+  EXPECT_NE(report.kept[0].path, report.kept[1].path);
+  EXPECT_EQ(report.kept[1].code, static_cast<uint32_t>(ERROR_INVALID_NAME));
+  EXPECT_EQ(report.kept[2].path, bad);
+  for (const JobReport::Kept& kept : report.kept) EXPECT_EQ(kept.reason, KeptReason::kSkipped);
+  EXPECT_FALSE(report.cancelled);
+  job.report = nullptr;
+}
+
 TEST_F(PrepareTest, ACancelledJobStopsWalkingAtOnce) {
   ScratchFolder scratch;
   for (int i = 0; i < 40; ++i) {

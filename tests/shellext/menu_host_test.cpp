@@ -13,6 +13,7 @@
 #include "framework/com.h"
 #include "shellext/drop_data_object.h"
 #include "shellext/ext_test_support.h"
+#include "support/report_window.h"
 #include "support/window_search.h"
 
 namespace {
@@ -670,6 +671,8 @@ TEST(ExtensionEndToEnd, PickedCommandLetsTheProgramConfirmAndDelete) {
   Sleep(300);
   EXPECT_NE(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
   PostMessageA(confirm, WM_COMMAND, IDOK, 0);
+  // The run ends with its report, closed here at once.
+  kxtest::ReportCloser reports(processId);
 
   EXPECT_TRUE(kxtest::WaitFor(
       [&] {

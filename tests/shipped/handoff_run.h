@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "support/report_window.h"
 #include "support/window_search.h"
 
 namespace kxtest {
@@ -45,6 +46,8 @@ inline HandOffRun AgreeToHandOffRun(DWORD parent, int timeoutMs = 120000) {
   if (HWND confirm = WaitForWindow(id, "Confirm Delete - Karvex", timeoutMs)) {
     run.confirmed = true;
     PostMessageA(confirm, WM_COMMAND, IDOK, 0);
+    // The run ends with its report, closed here at once.
+    ReportCloser reports(id);
     run.ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
   }
   CloseHandle(process);

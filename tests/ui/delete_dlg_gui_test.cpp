@@ -17,6 +17,7 @@
 #include "engine/delete_job.h"
 #include "lang/english_texts.h"
 #include "lang/text_store.h"
+#include "support/report_window.h"
 #include "support/scratch_folder.h"
 #include "support/screenshot.h"
 #include "support/window_search.h"
@@ -64,6 +65,9 @@ class BatchList : public ::testing::Test {
     driver.join();
   }
 
+  // Every job ends with its report; these tests are not about it. Made
+  // before the runner, so that it outlives the runner's wait for its workers.
+  kxtest::ReportCloser reports_;
   DeleteJob pending_;
   DeletionRunner runner_;
 };

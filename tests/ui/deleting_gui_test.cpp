@@ -14,11 +14,15 @@
 #include "framework/handle.h"
 #include "lang/english_texts.h"
 #include "lang/text_store.h"
+#include "support/process_helpers.h"
+#include "support/report_window.h"
 #include "support/screenshot.h"
 #include "support/window_search.h"
+#include "support/wine_paths.h"
 #include "ui/deleting.h"
 #include "ui/deleting_ids.h"
 #include "ui/prompt_ids.h"
+#include "widgets/report_ids.h"
 
 namespace {
 
@@ -31,7 +35,7 @@ constexpr char kConfirmCaption[] = "Confirm Delete - Karvex";
 constexpr int64_t kBigFile = 256ll << 20;
 constexpr uint8_t kFill = 0xFE;
 
-class DeletingTest : public ::testing::Test {
+class JobWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     static std::once_flag once;
@@ -45,6 +49,13 @@ class DeletingTest : public ::testing::Test {
   }
   std::string keyPath_;
   kxtest::ScratchFolder dir_;
+};
+
+// The tests of the progress window: each job's report is closed as soon as
+// it appears.
+class DeletingTest : public JobWindowTest {
+ protected:
+  kxtest::ReportCloser reports_;
 };
 
 class PendingList {
@@ -487,6 +498,182 @@ TEST_F(DeletingTest, TheWalkOfALargeTreeShowsItsCountsAndCancelsAtOnce) {
   // A job cancelled in its walk has touched nothing.
   EXPECT_TRUE(kxtest::Exists(sample));
   EXPECT_TRUE(kxtest::Exists(tree + "\\d0\\f0"));
+}
+
+// Another program that holds a file open without sharing until released.
+class OtherProgramHolds {
+ public:
+  explicit OtherProgramHolds(const std::string& file) {
+    const std::string tag = std::to_string(GetCurrentProcessId());
+    const std::string ready = "KXReportReady-" + tag, go = "KXReportGo-" + tag;
+    ready_.Reset(CreateEventA(nullptr, TRUE, FALSE, ready.c_str()));
+    release_.Reset(CreateEventA(nullptr, TRUE, FALSE, go.c_str()));
+    const std::string command =
+        "\"" + kxtest::WinePath(KX_FILE_HOLDER) + "\" " + ready + " " + go + " \"" + file + "\"";
+    held_ = kxtest::StartProcess(command, info_) &&
+            WaitForSingleObject(ready_.Get(), 20000) == WAIT_OBJECT_0;
+  }
+  ~OtherProgramHolds() {
+    SetEvent(release_.Get());
+    if (info_.hProcess) {
+      if (WaitForSingleObject(info_.hProcess, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(info_.hProcess, 1);
+      CloseHandle(info_.hProcess);
+      CloseHandle(info_.hThread);
+    }
+  }
+  bool Held() const { return held_; }
+
+ private:
+  kx::Handle ready_, release_;
+  PROCESS_INFORMATION info_ = {};
+  bool held_ = false;
+};
+
+std::string ListText(HWND list, int row, int column) {
+  char text[600] = "";
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// The report at the end of a job, looked at as the user sees it.
+using JobReportWindow = JobWindowTest;
+
+TEST_F(JobReportWindow, ACleanJobShowsItsCountsAndClosesItselfOrAtOnceOnEscape) {
+  CreateDirectoryA((dir_ / "tree").c_str(), nullptr);
+  ASSERT_TRUE(kxtest::WriteBytes(dir_ / "tree\\a.txt", std::string(1500, 'a')));
+  ASSERT_TRUE(kxtest::WriteBytes(dir_ / "tree\\b.txt", std::string(548, 'b')));
+  ASSERT_TRUE(kxtest::WriteBytes(dir_ / "single.txt", "c"));
+  PendingList pending;
+  pending.AddFolder(dir_ / "tree");
+  pending.Add(dir_ / "single.txt");
+  std::thread worker([&] { DeletionRunner().StartWorker(pending.job, nullptr); });
+
+  HWND report = kxtest::WaitForReport(GetCurrentProcessId());
+  ASSERT_TRUE(report);
+  const DWORD shown = GetTickCount();
+  EXPECT_FALSE(kxtest::Exists(dir_ / "tree")) << "the report comes when the job is over";
+  EXPECT_TRUE(kxtest::WindowsWithCaption(kRunning).empty());
+  const std::string summary = kxtest::ItemText(report, IDC_REPORT_SUMMARY);
+  EXPECT_EQ(summary.rfind("Everything you chose was destroyed.\r\n", 0), 0u) << summary;
+  EXPECT_NE(summary.find("Files destroyed: 3 (2.00 KB overwritten)"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Folders removed: 1"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Fill: the pattern FE"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Time taken: "), std::string::npos) << summary;
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(report, IDC_REPORT_LIST))) << "nothing to list";
+  kxtest::SaveScreenshot(report, "report_clean");
+
+  // Nobody answers it: it goes by itself after a few seconds.
+  EXPECT_TRUE(kxtest::WaitFor([&] { return !IsWindow(report); }, 10000));
+  const DWORD stayed = GetTickCount() - shown;
+  EXPECT_GE(stayed, 2500u);
+  EXPECT_LE(stayed, 6000u);
+  worker.join();
+
+  // Esc, and Enter where the report puts the focus, close the next ones at once.
+  for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+    SCOPED_TRACE(key);
+    ASSERT_TRUE(kxtest::WriteBytes(dir_ / "single.txt", "d"));
+    PendingList next;
+    next.Add(dir_ / "single.txt");
+    std::thread again([&] { DeletionRunner().StartWorker(next.job, nullptr); });
+    report = kxtest::WaitForReport(GetCurrentProcessId());
+    if (report) {
+      GUITHREADINFO thread{sizeof thread};
+      GetGUIThreadInfo(GetWindowThreadProcessId(report, nullptr), &thread);
+      EXPECT_EQ(thread.hwndFocus, GetDlgItem(report, IDOK));
+      const DWORD asked = GetTickCount();
+      PostMessageA(thread.hwndFocus ? thread.hwndFocus : report, WM_KEYDOWN, key, 1);
+      EXPECT_TRUE(kxtest::WaitFor([&] { return !IsWindow(report); }, 10000));
+      EXPECT_LT(GetTickCount() - asked, 1500u);
+    }
+    again.join();
+    ASSERT_TRUE(report);
+  }
+}
+
+TEST_F(JobReportWindow, AFileHeldByAnotherProgramIsListedAndCopyAndSaveGiveTheReportAsText) {
+  const std::string folder = dir_ / "work";
+  const std::string held = folder + "\\held.dat";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  ASSERT_TRUE(kxtest::WriteBytes(held, "precious"));
+  ASSERT_TRUE(kxtest::WriteBytes(folder + "\\free.dat", "free"));
+  OtherProgramHolds holder(held);
+  ASSERT_TRUE(holder.Held());
+  PendingList pending;
+  pending.AddFolder(folder);
+  std::thread worker([&] { DeletionRunner().StartWorker(pending.job, nullptr); });
+
+  HWND prompt = kxtest::WaitForWindow(kErrorCaption);
+  ASSERT_TRUE(prompt);
+  kxtest::Click(prompt, IDC_SKIP);
+  HWND report = kxtest::WaitForReport(GetCurrentProcessId());
+  ASSERT_TRUE(report);
+  const std::string summary = kxtest::ItemText(report, IDC_REPORT_SUMMARY);
+  EXPECT_EQ(summary.rfind("Done, but 1 of the items stayed in place", 0), 0u) << summary;
+  EXPECT_NE(summary.find("Files destroyed: 1 (4.00 bytes overwritten)"), std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("Folders removed: 0"), std::string::npos) << summary;
+  HWND list = GetDlgItem(report, IDC_REPORT_LIST);
+  EXPECT_TRUE(IsWindowVisible(list));
+  ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 1);
+  EXPECT_EQ(ListText(list, 0, 0), held);
+  EXPECT_EQ(ListText(list, 0, 1), "Kept: held by another program");
+  kxtest::SaveScreenshot(report, "report_kept");
+
+  // A report with items kept waits for the user.
+  Sleep(4000);
+  ASSERT_TRUE(IsWindow(report));
+
+  OpenClipboard(nullptr);
+  EmptyClipboard();
+  CloseClipboard();
+  kxtest::Click(report, IDC_REPORT_COPY);
+  std::wstring copied;
+  EXPECT_TRUE(kxtest::WaitFor([&] { return !(copied = ClipboardText()).empty(); }, 5000));
+  EXPECT_EQ(copied.rfind(Wide(summary.substr(0, summary.find('\r')) + "\r\n"), 0), 0u);
+  EXPECT_NE(copied.find(L"\r\n\r\n" + Wide(held) + L"\tKept: held by another program\r\n"),
+            std::wstring::npos);
+  EXPECT_NE(copied.find(L"Folders removed: 0\r\n"), std::wstring::npos);
+
+  // Save... writes the same text where the user chooses, and nowhere else.
+  const std::string saved = dir_ / "saved report.txt";
+  kxtest::Click(report, IDC_REPORT_SAVE);
+  HWND chooser = kxtest::WaitForWindow("Save As");
+  ASSERT_TRUE(chooser);
+  HWND name = kxtest::FileNameBox(chooser);
+  ASSERT_TRUE(name);
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saved.c_str()));
+  PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+  EXPECT_TRUE(kxtest::WaitFor([&] { return !IsWindow(chooser); }, 10000));
+  EXPECT_EQ(kxtest::ReadBytes(saved), "\xEF\xBB\xBF" + std::string(copied.begin(), copied.end()));
+  EXPECT_EQ(kxtest::Listing(dir_.Path()).size(), 2u) << "only the folder kept and the saved file";
+
+  kxtest::Click(report, IDOK);
+  worker.join();
+  EXPECT_FALSE(IsWindow(report));
+  EXPECT_TRUE(kxtest::Exists(held));
+  EXPECT_FALSE(kxtest::Exists(folder + "\\free.dat"));
 }
 
 }  // namespace
