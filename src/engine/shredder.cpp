@@ -406,6 +406,17 @@ void Shredder::PutAttributesBack(const Name& name, DWORD attributes) {
 bool Shredder::Overwrite(OpenFile& file, const Name& name) {
   HANDLE handle = file.handle.Get();
   const OverwritePlan plan = PlanOverwrite(file.size.QuadPart, file.sector, file.extent);
+  const uint64_t doneBefore = job_.doneBytes;
+  // Written on to the end of a sector or of the last cluster, the file ends
+  // where it ended all the same, also when it stays.
+  bool cutBack = plan.cutBack;
+  const auto restoreLength = [&] {
+    if (!cutBack) return;
+    cutBack = false;
+    FILE_END_OF_FILE_INFO end = {file.size};
+    SetFileInformationByHandle(handle, FileEndOfFileInfo, &end, sizeof end);
+  };
+  kx::ScopeExit restoreOnExit(restoreLength);
   for (uint64_t chunk = 0; chunk < plan.wholeChunks; ++chunk) {
     if (!WriteAt(handle, chunk * kFillBufferSize, kFillBufferSize, name.shown)) return false;
     job_.doneBytes += kFillBufferSize;
@@ -423,13 +434,11 @@ bool Shredder::Overwrite(OpenFile& file, const Name& name) {
     DWORD code = LastErrorOr(ERROR_WRITE_FAULT);
     if (AfterFailure("ErrDelFile", name.shown, code) == Next::kGiveUp) return false;
   }
-  if (plan.cutBack) {
-    // Written on to the end of a sector or of the last cluster: the file
-    // ends where it ended. Only after the flush, since cached bytes past a
-    // new end never reach the disk.
-    FILE_END_OF_FILE_INFO end = {file.size};
-    SetFileInformationByHandle(handle, FileEndOfFileInfo, &end, sizeof end);
-  }
+  // Only after the flush: cached bytes past a new end never reach the disk.
+  restoreLength();
+  // The bar counts the file's own bytes: not its streams, nor what lies
+  // past its end.
+  job_.doneBytes = doneBefore + (file.stream ? 0 : static_cast<uint64_t>(file.size.QuadPart));
   if (job_.host && !file.stream) job_.host->FileOverwritten(job_, name.shown);
   return true;
 }
