@@ -1,15 +1,13 @@
 #!/usr/bin/perl
 # The tree of the forensic test, and the search for its traces in a raw
 # file-system image.
-#   forensic_image.pl fill <folder> [streams]
-#       makes the tree and the sentinel in <folder>; with "streams" (an NTFS
-#       mount that takes "file:stream" names) some files get a named stream
+#   forensic_image.pl fill <folder>   makes the tree and the sentinel in <folder>
 #   forensic_image.pl tips <image> <cluster size>
 #       writes marks into the slack after the end of some files, up to the end
 #       of their last cluster, straight into the unmounted image
 #   forensic_image.pl scan <image>    prints what of them the image still holds:
 #     "blocks <found> <total> names <ansi> <utf16> <count> sentinel <found> <total>
-#      streams <marks> tips <marks> left <name>:<size>:<blocks>,... (or -)"
+#      tips <marks> left <name>:<size>:<blocks>,... (or -)"
 # Every 512-byte block of a file begins with the file's marker and the block's
 # number, so each file-system block that survives holds at least one marker
 # whatever the file system's block size; the smallest files are kept in the
@@ -31,13 +29,6 @@ my @tree = (
   ['h', 'tree/Oxtangle/Murvain-Image.raw',                         6 << 20],
 );
 my $sentinel = ['S', 'Sentinel-Halvorn.txt', 64 << 10];
-# Named streams (marker letter Z): path below the folder, stream, size. The
-# stream name is the one the program finds where the system lists none.
-my @streams = (
-  ['tree/Quazmir-Notes.txt',  'Zone.Identifier', 120],   # kept in the file record
-  ['tree/Drennick-Table.csv', 'Zone.Identifier', 3000],  # in a cluster of its own
-  ['tree/Yellowmarch/Ombrivale/Fennigor-Archive.dat', 'Zone.Identifier', 700],
-);
 # The files whose last cluster gets marks after their end (marker letter T).
 my @tipped = qw(d e f);
 my $tipMark = "${tag}T;";
@@ -59,7 +50,7 @@ sub markers {
 }
 
 sub fill {
-  my ($root, $withStreams) = @_;
+  my ($root) = @_;
   for my $file (@tree, $sentinel) {
     my ($letter, $path, $size) = @$file;
     my $full = "$root/$path";
@@ -68,15 +59,6 @@ sub fill {
     open(my $out, '>:raw', $full) or die "cannot write $full: $!\n";
     print $out content($letter, $size);
     close($out) or die "cannot write $full: $!\n";
-  }
-  return unless $withStreams;
-  for my $stream (@streams) {
-    my ($path, $name, $size) = @$stream;
-    my $full = "$root/$path:$name";
-    open(my $out, '>:raw', $full) or die "cannot write $full: $!\n";
-    print $out content('Z', $size);
-    close($out) or die "cannot write $full: $!\n";
-    -s $full == $size && -s "$root/$path" != $size or die "$full is no stream of $path\n";
   }
 }
 
@@ -96,8 +78,11 @@ sub tips {
   for my $file (@tree) {
     my ($letter, $path, $size) = @$file;
     next unless grep { $_ eq $letter } @tipped;
-    # The last block's marker is found once: where the file's data lies.
-    my $last = int(($size - 1) / 512);
+    # The last marker is found once: where the file's data lies. The file's
+    # end lies in the same cluster.
+    my $last = markers($size) - 1;
+    die "$path: its last marker and its end lie in different clusters\n"
+      if int($last * 512 / $cluster) != int(($size - 1) / $cluster);
     my $marker = sprintf('%s%sB%06d;', $tag, $letter, $last);
     my $at = index($raw, $marker);
     die "$path: its last block is not on the image once\n"
@@ -115,7 +100,7 @@ sub scan {
   my ($image) = @_;
   my $raw = slurp($image);
   my %found;
-  $found{$1}++ while $raw =~ /\Q$tag\E([a-zSTZ])/g;
+  $found{$1}++ while $raw =~ /\Q$tag\E([a-zST])/g;
   my ($blocks, $total, $ansi, $utf16, @left) = (0, 0, 0, 0);
   for my $file (@tree) {
     my ($letter, $path, $size) = @$file;
@@ -126,15 +111,15 @@ sub scan {
     ++$ansi if index($raw, $name) >= 0;
     ++$utf16 if index($raw, join('', map { "$_\0" } split //, $name)) >= 0;
   }
-  printf("blocks %d %d names %d %d %d sentinel %d %d streams %d tips %d left %s\n", $blocks,
-         $total, $ansi, $utf16, scalar @tree, $found{S} // 0, markers($sentinel->[2]),
-         $found{Z} // 0, $found{T} // 0, join(',', @left) || '-');
+  printf("blocks %d %d names %d %d %d sentinel %d %d tips %d left %s\n", $blocks, $total, $ansi,
+         $utf16, scalar @tree, $found{S} // 0, markers($sentinel->[2]), $found{T} // 0,
+         join(',', @left) || '-');
 }
 
 my ($command, $where, $option) = @ARGV;
-die "usage: forensic_image.pl fill <folder> [streams] | tips <image> <cluster> | scan <image>\n"
+die "usage: forensic_image.pl fill <folder> | tips <image> <cluster> | scan <image>\n"
   unless defined $where;
-if ($command eq 'fill') { fill($where, ($option // '') eq 'streams'); }
+if ($command eq 'fill') { fill($where); }
 elsif ($command eq 'tips' && $option) { tips($where, $option); }
 elsif ($command eq 'scan') { scan($where); }
 else { die "unknown command $command\n"; }

@@ -3,8 +3,7 @@
 # real program under Wine (which reaches the mount through Z: as an ordinary
 # folder), unmounts it and reads the raw image: no block of the destroyed
 # contents may be left on it, nor the marks planted after the end of files
-# in their last clusters, nor (NTFS) their named streams; a file beside the
-# tree must be left whole. The destroyed files' names left on the image are
+# in their last clusters; a file beside the tree must be left whole. The destroyed files' names left on the image are
 # counted and held to at most what the file system is known to keep.
 #   forensic_test.sh ext2|ntfs <wine-run> <forensic_run.exe>
 # Needs root for the loop and FUSE mounts; fails, never skips, without them.
@@ -35,9 +34,8 @@ mkdir "$mnt"
 # Names left at most: ext2 keeps every removed entry's name in its freed
 # directory blocks; on NTFS nothing of the names may be left.
 case $fs in
-  ext2) cluster=1024 streams= names_allowed=16 ;;
-  # "file:stream" names reach named streams, from Linux and from Wine alike.
-  ntfs) cluster=4096 streams=streams names_allowed=0 ;;
+  ext2) cluster=1024 names_allowed=16 ;;
+  ntfs) cluster=4096 names_allowed=0 ;;
   *) fail "unknown file system (ext2 or ntfs)" ;;
 esac
 truncate -s 48M "$image"
@@ -52,7 +50,7 @@ mount_image() {
         fail "cannot loop-mount the ext2 image (loop devices needed): $(cat "$log")"
       ;;
     ntfs)
-      ntfs-3g -o streams_interface=windows "$image" "$mnt" >"$log" 2>&1 ||
+      ntfs-3g "$image" "$mnt" >"$log" 2>&1 ||
         fail "cannot mount the NTFS image with ntfs-3g (/dev/fuse needed): $(cat "$log")"
       ;;
   esac
@@ -67,19 +65,17 @@ unmount_image() {
 }
 
 mount_image
-perl "$here/forensic_image.pl" fill "$mnt" $streams || fail "cannot lay out the tree"
+perl "$here/forensic_image.pl" fill "$mnt" || fail "cannot lay out the tree"
 cp "$mnt/Sentinel-Halvorn.txt" "$work/sentinel"
 unmount_image
 perl "$here/forensic_image.pl" tips "$image" "$cluster" || fail "cannot mark the cluster tips"
 # The search must see every block of the tree (and every planted mark) before
 # the run, or finding none afterwards proves nothing.
-read -r _ before total _ _ _ _ _ _ _ _ streams_before _ tips_before _ \
+read -r _ before total _ _ _ _ _ _ _ _ tips_before _ \
   <<<"$(perl "$here/forensic_image.pl" scan "$image")"
 [ "$before" -eq "$total" ] ||
   fail "before the run the image shows $before of the tree's $total marked blocks"
 [ "$tips_before" -gt 0 ] || fail "no cluster tip marks are on the image before the run"
-[ -z "$streams" ] || [ "$streams_before" -gt 0 ] ||
-  fail "no named stream is on the image before the run"
 mount_image
 
 "$wine_run" "$runner" "Z:${mnt//\//\\}\\tree" || fail "the hand-off run did not destroy the tree"
@@ -87,17 +83,16 @@ cmp -s "$work/sentinel" "$mnt/Sentinel-Halvorn.txt" && same=yes || same=no
 
 unmount_image
 
-read -r _ found total _ ansi utf16 names _ kept sentinel _ streams_left _ tips_left _ left \
+read -r _ found total _ ansi utf16 names _ kept sentinel _ tips_left _ left \
   <<<"$(perl "$here/forensic_image.pl" scan "$image")"
 intact=no
 [ "$same" = yes ] && [ "$kept" -eq "$sentinel" ] && intact=yes
 echo "FORENSIC $fs: content blocks found $found of $total;" \
   "names found ANSI $ansi/$names, UTF-16LE $utf16/$names;" \
-  "stream marks $streams_left of $streams_before; cluster tip marks $tips_left of $tips_before;" \
+  "cluster tip marks $tips_left of $tips_before;" \
   "sentinel intact $intact ($kept of $sentinel blocks on the image)"
 [ "$found" -eq 0 ] ||
   fail "$found blocks of destroyed contents are still on the image (name:size:blocks $left)"
-[ "$streams_left" -eq 0 ] || fail "$streams_left marks of named streams are still on the image"
 [ "$tips_left" -eq 0 ] || fail "$tips_left marks in cluster tips are still on the image"
 [ $((ansi + utf16)) -le "$names_allowed" ] ||
   fail "$((ansi + utf16)) traces of the destroyed files' names are on the image (at most $names_allowed)"
