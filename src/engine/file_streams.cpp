@@ -33,8 +33,8 @@ DWORD StreamAccess::List(const std::wstring& file, std::vector<std::wstring>& st
   // Not there before Windows Server 2003 and Vista; looked up rather than
   // linked so that the program still starts there.
   const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  const auto first = kernel ? reinterpret_cast<FindFirstStream>(
-                                  reinterpret_cast<void*>(GetProcAddress(kernel, "FindFirstStreamW")))
+  const auto first = kernel ? reinterpret_cast<FindFirstStream>(reinterpret_cast<void*>(
+                                  GetProcAddress(kernel, "FindFirstStreamW")))
                             : nullptr;
   const auto next = kernel ? reinterpret_cast<FindNextStream>(
                                  reinterpret_cast<void*>(GetProcAddress(kernel, "FindNextStreamW")))
@@ -42,8 +42,8 @@ DWORD StreamAccess::List(const std::wstring& file, std::vector<std::wstring>& st
   DWORD code = ERROR_PROC_NOT_FOUND;
   if (first && next) {
     WIN32_FIND_STREAM_DATA data;
-    kx::FindHandle find(Unredirected(
-        [&] { return first(file.c_str(), FindStreamInfoStandard, &data, 0); }));
+    kx::FindHandle find(
+        Unredirected([&] { return first(file.c_str(), FindStreamInfoStandard, &data, 0); }));
     if (find) {
       do {
         if (IsNamedDataStream(data.cStreamName)) streams.emplace_back(data.cStreamName);

@@ -41,7 +41,7 @@ OverwritePlan PlanOverwrite(int64_t size, uint32_t sectorSize, int64_t extent) {
 }
 
 uint32_t TemporaryNameDigits(size_t nameLength) {
-  constexpr size_t kFixed = 6;     // "KX" and ".tmp"
+  constexpr size_t kFixed = 6;      // "KX" and ".tmp"
   constexpr size_t kLongest = 255;  // characters in one name
   constexpr size_t kFewest = 6;
   if (nameLength > kLongest) nameLength = kLongest;

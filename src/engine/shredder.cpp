@@ -133,8 +133,8 @@ uint32_t Shredder::SectorSizeOf(const Name& name, uint32_t& cluster) {
   } else if (job_.report && flagsRoot_ != root) {
     flagsRoot_ = root;
     if (!Unredirected([&] {
-          return GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &volumeFlags_,
-                                       nullptr, 0);
+          return GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &volumeFlags_, nullptr,
+                                       0);
         }))
       volumeFlags_ = 0;
   }
@@ -464,8 +464,8 @@ DWORD Shredder::ShredStream(OpenFile& file, const Name& name, const std::wstring
   if (!part.handle) {
     const DWORD code = LastErrorOr(ERROR_OPEN_FAILED);
     // A guessed name that leads nowhere: the file has no such stream.
-    const bool absent = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
-                        code == ERROR_INVALID_NAME;
+    const bool absent =
+        code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME;
     return guessed && absent ? ERROR_SUCCESS : code;
   }
   // Nothing is written through a name before its handle proves to be the

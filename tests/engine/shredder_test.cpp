@@ -52,8 +52,8 @@ int64_t AllocationOf(const std::string& path) {
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                   nullptr));
   FILE_STANDARD_INFO standard = {};
-  if (!file || !GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard,
-                                             sizeof standard))
+  if (!file ||
+      !GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof standard))
     return -1;
   return standard.AllocationSize.QuadPart;
 }
@@ -186,10 +186,10 @@ TEST_F(ShredTest, WholeChunksThenTheTailAreOverwrittenBeforeTheFileGoes) {
   Shredder shredder(job, &writer);
   for (const auto& [path, size] : {std::pair{exact, 65024}, {oneMore, 65025}, {odd, 1000}}) {
     const int64_t allocation = AllocationOf(path);
-    const std::wstring where = engine::FinalPathOf(
-        kx::FileHandle(CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                   nullptr))
-            .Get());
+    const std::wstring where =
+        engine::FinalPathOf(kx::FileHandle(CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr,
+                                                       OPEN_EXISTING, 0, nullptr))
+                                .Get());
     ASSERT_GE(allocation, size) << path;
     writer.writes.clear();
     writer.paths.clear();
@@ -977,7 +977,8 @@ TEST_F(ShredTest, WithoutAListOfStreamsTheUsualOneIsTriedAndAnotherFileOfItsName
   std::vector<std::wstring> listed;
   bool guessed = false;
   engine::StreamAccess system;
-  EXPECT_EQ(system.List(kxtest::FileName(file), listed, guessed), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(system.List(kxtest::FileName(file), listed, guessed),
+            static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_TRUE(guessed);
   EXPECT_EQ(listed, std::vector<std::wstring>{L":Zone.Identifier"});
 
@@ -989,4 +990,17 @@ TEST_F(ShredTest, WithoutAListOfStreamsTheUsualOneIsTriedAndAnotherFileOfItsName
   EXPECT_TRUE(host.prompts.empty());
   EXPECT_FALSE(Exists(file));
   EXPECT_EQ(ReadBytes(file + ":Zone.Identifier"), twin);
+}
+
+TEST_F(ShredTest, ATemporaryNameCoversTheWholeOfTheNameItReplaces) {
+  const std::wstring folder = L"\\\\?\\Z:\\data\\";
+  for (const std::wstring& name : std::vector<std::wstring>{L"a.txt", L"Quarterly-Ledger-2026.xlsx",
+                                                            std::wstring(255, L'n')}) {
+    const std::wstring temporary = engine::TemporaryNameBeside(folder + name, 0xABC123);
+    ASSERT_TRUE(temporary.starts_with(folder + L"KXABC123")) << temporary.c_str();
+    EXPECT_TRUE(temporary.ends_with(L".tmp"));
+    EXPECT_EQ(temporary.size() - folder.size(), std::max<size_t>(name.size(), 12));
+    // Another number, another name.
+    EXPECT_NE(engine::TemporaryNameBeside(folder + name, 0xABC124), temporary);
+  }
 }
