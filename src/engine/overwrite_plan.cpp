@@ -10,15 +10,23 @@ bool UnbufferedFits(uint32_t sectorSize) {
   return powerOfTwo && sectorSize <= kFillBufferAlignment && kFillBufferSize % sectorSize == 0;
 }
 
+namespace {
+
+// The largest file record in use is 4 KiB; what lives in it is smaller.
+constexpr int64_t kLargestRecord = 4096;
+
+}  // namespace
+
 bool OverwriteBuffered(int64_t size, uint32_t sectorSize) {
-  // The largest file record in use is 4 KiB; what lives in it is smaller.
-  constexpr int64_t kLargestRecord = 4096;
   return UnbufferedFits(sectorSize) && size > 0 && size < kLargestRecord && size % sectorSize != 0;
 }
 
 int64_t OverwriteExtent(int64_t size, int64_t allocation, uint32_t clusterSize) {
   if (size <= 0 || clusterSize == 0 || allocation <= size || allocation % clusterSize != 0)
     return size;
+  // A file small enough to live in its record counts as written there
+  // unless it holds more than any record could (small clusters).
+  if (size < kLargestRecord && allocation < kLargestRecord) return size;
   // Whole clusters and more than the file: at most one cluster of tip unless
   // space was reserved beyond it, which is the file's own all the same.
   return allocation;

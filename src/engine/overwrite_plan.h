@@ -36,7 +36,8 @@ bool OverwriteBuffered(int64_t size, uint32_t sectorSize);
 // a file kept in its file record, whose allocation is counted in 8-byte
 // steps, a compressed or sparse file holding less than its size) ends where
 // the file ends: writing on would move a resident file out of its record
-// and leave the old contents there.
+// and leave the old contents there. So does a file small enough for a record
+// whose allocation a record could hold (clusters smaller than 4 KiB).
 int64_t OverwriteExtent(int64_t size, int64_t allocation, uint32_t clusterSize);
 // The plan for a file of `size` bytes (negative counts as empty) whose
 // overwrite reaches `extent` (OverwriteExtent; less than size counts as size).

@@ -173,6 +173,10 @@ TEST(OverwritePlan, TheOverwriteReachesTheEndOfTheLastClusterOfAFileOutsideItsRe
   // sectors, under some drivers): writing on would move it out of the record.
   EXPECT_EQ(OverwriteExtent(90, 96, 4096), 90);
   EXPECT_EQ(OverwriteExtent(600, 1024, 4096), 600);
+  // On small clusters a small file proves to lie outside its record only
+  // by holding more than a record could.
+  EXPECT_EQ(OverwriteExtent(1020, 1024, 512), 1020);
+  EXPECT_EQ(OverwriteExtent(4000, 4096, 1024), 4096);
   // Compressed or sparse files hold less than their size; unknown clusters,
   // empty files and files that end on a cluster boundary stay as they are.
   EXPECT_EQ(OverwriteExtent(70000, 8192, 4096), 70000);
