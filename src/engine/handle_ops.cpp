@@ -25,6 +25,7 @@ HandleFacts FactsOf(HANDLE file) {
   facts.attributes = basic.FileAttributes;
   facts.links = standard.NumberOfLinks;
   facts.size = standard.EndOfFile.QuadPart;
+  facts.allocation = standard.AllocationSize.QuadPart;
   facts.known = true;
   return facts;
 }
@@ -109,10 +110,18 @@ DWORD DisposeLink(HANDLE link, DWORD attributes) {
 }
 
 std::wstring TemporaryNameBeside(const std::wstring& where, uint32_t number) {
+  static const wchar_t kHex[] = L"0123456789ABCDEF";
   const size_t slash = where.find_last_of(L'\\');
-  wchar_t name[16];
-  std::swprintf(name, 16, L"KX%06X.tmp", number & 0xFFFFFFu);
-  return (slash == std::wstring::npos ? std::wstring() : where.substr(0, slash + 1)) + name;
+  const size_t start = slash == std::wstring::npos ? 0 : slash + 1;
+  const uint32_t digits = TemporaryNameDigits(where.size() - start);
+  std::wstring name = where.substr(0, start) + L"KX";
+  for (int shift = 20; shift >= 0; shift -= 4) name += kHex[(number >> shift) & 0xF];
+  uint64_t state = number;
+  for (uint32_t i = 6; i < digits; ++i) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    name += kHex[state >> 60];
+  }
+  return name + L".tmp";
 }
 
 HANDLE OpenFolderToLook(const std::wstring& path, bool followLinks) {

@@ -17,6 +17,7 @@ struct HandleFacts {
   DWORD attributes = INVALID_FILE_ATTRIBUTES;
   DWORD links = 0;
   int64_t size = 0;
+  int64_t allocation = 0;  // the space the file system holds for it
   bool known = false;
 };
 
@@ -73,8 +74,10 @@ bool DisposeThrough(HANDLE file);
 // reason it cannot. Only a name for something else goes as a link.
 DWORD DisposeLink(HANDLE link, DWORD attributes);
 
-// The name an item bears in its last moments: "KX", six hex digits and
-// ".tmp", in the folder of `where` (the item's full path).
+// The name an item bears in its last moments: "KX", hex digits and ".tmp",
+// as long as its own name where that is long enough (TemporaryNameDigits),
+// in the folder of `where` (the item's full path). The first six digits are
+// the number's; the rest follow from it.
 std::wstring TemporaryNameBeside(const std::wstring& where, uint32_t number);
 
 // A handle on a folder that can read attributes and nothing else: on the

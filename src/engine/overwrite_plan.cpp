@@ -1,6 +1,7 @@
 #include "engine/overwrite_plan.h"
 
 #include "engine/fill_buffer.h"
+#include "engine/job_report.h"
 
 #include <cstring>
 
@@ -9,26 +10,67 @@ bool UnbufferedFits(uint32_t sectorSize) {
   return powerOfTwo && sectorSize <= kFillBufferAlignment && kFillBufferSize % sectorSize == 0;
 }
 
+namespace {
+
+// The largest file record in use is 4 KiB; what lives in it is smaller.
+constexpr int64_t kLargestRecord = 4096;
+
+}  // namespace
+
 bool OverwriteBuffered(int64_t size, uint32_t sectorSize) {
-  // The largest file record in use is 4 KiB; what lives in it is smaller.
-  constexpr int64_t kLargestRecord = 4096;
   return UnbufferedFits(sectorSize) && size > 0 && size < kLargestRecord && size % sectorSize != 0;
 }
 
-OverwritePlan PlanOverwrite(int64_t size, uint32_t sectorSize) {
+int64_t OverwriteExtent(int64_t size, int64_t allocation, uint32_t clusterSize) {
+  if (size <= 0 || clusterSize == 0 || allocation <= size || allocation % clusterSize != 0)
+    return size;
+  // A file small enough to live in its record counts as written there
+  // unless it holds more than any record could (small clusters).
+  if (size < kLargestRecord && allocation < kLargestRecord) return size;
+  // Whole clusters and more than the file: at most one cluster of tip unless
+  // space was reserved beyond it, which is the file's own all the same.
+  return allocation;
+}
+
+OverwritePlan PlanOverwrite(int64_t size, uint32_t sectorSize, int64_t extent) {
   OverwritePlan plan{};
   plan.unbuffered = UnbufferedFits(sectorSize);
   if (size <= 0) return plan;
-  uint64_t bytes = static_cast<uint64_t>(size);
+  const uint64_t bytes = static_cast<uint64_t>(extent > size ? extent : size);
   plan.wholeChunks = bytes / kFillBufferSize;
   plan.tailBytes = static_cast<uint32_t>(bytes % kFillBufferSize);
   plan.tailWrite = plan.tailBytes;
   if (plan.unbuffered && plan.tailBytes != 0) {
     // Never more than a chunk: the sector size divides it.
     plan.tailWrite = (plan.tailBytes + sectorSize - 1) / sectorSize * sectorSize;
-    plan.cutBack = plan.tailWrite != plan.tailBytes;
   }
+  plan.cutBack = plan.wholeChunks * kFillBufferSize + plan.tailWrite > static_cast<uint64_t>(size);
   return plan;
+}
+
+uint32_t TemporaryNameDigits(size_t nameLength) {
+  constexpr size_t kFixed = 6;      // "KX" and ".tmp"
+  constexpr size_t kLongest = 255;  // characters in one name
+  constexpr size_t kFewest = 6;
+  if (nameLength > kLongest) nameLength = kLongest;
+  return static_cast<uint32_t>(nameLength < kFixed + kFewest ? kFewest : nameLength - kFixed);
+}
+
+uint8_t CaveatsOf(uint32_t attributes, uint32_t volumeFlags) {
+  constexpr uint32_t kAttrSparse = 0x200, kAttrCompressed = 0x800, kAttrEncrypted = 0x4000,
+                     kAttrIntegrityStream = 0x8000;
+  constexpr uint32_t kVolumeCompressed = 0x8000, kVolumeBlockRefcounting = 0x08000000;
+  uint8_t caveats = 0;
+  if (attributes == kAttrInvalid) attributes = 0;
+  if ((attributes & kAttrCompressed) || (volumeFlags & kVolumeCompressed))
+    caveats |= kCaveatCompressed;
+  if (attributes & kAttrEncrypted) caveats |= kCaveatEncrypted;
+  if (attributes & kAttrSparse) caveats |= kCaveatSparse;
+  // Checksummed files, and volumes whose files may share clusters after a
+  // copy, get every change in new clusters.
+  if ((attributes & kAttrIntegrityStream) || (volumeFlags & kVolumeBlockRefcounting))
+    caveats |= kCaveatCopyOnWrite;
+  return caveats;
 }
 
 ShredTarget ClassifyShredTarget(uint32_t attributes) {

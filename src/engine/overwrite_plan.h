@@ -3,6 +3,7 @@
 // rules of unbuffered writes (whole sectors only) and the treatment of links
 // are decided here, away from the system calls, so that they can be checked
 // on any machine.
+#include <cstddef>
 #include <cstdint>
 
 struct OverwritePlan {
@@ -13,7 +14,8 @@ struct OverwritePlan {
   uint64_t wholeChunks;  // writes of kFillBufferSize bytes from offset 0
   uint32_t tailBytes;    // file bytes after the whole chunks
   uint32_t tailWrite;    // bytes written for them: rounded up to a sector when unbuffered
-  // The tail write ran past the end of the file: cut it back to its size.
+  // The writes ran past the end of the file (a sector rounded up, or the
+  // rest of its last cluster): cut it back to its size once they are flushed.
   bool cutBack;
 };
 
@@ -26,8 +28,32 @@ bool UnbufferedFits(uint32_t sectorSize);
 // inside its file record (NTFS), which the longer file would leave for a
 // cluster of its own, with the old contents still in the record.
 bool OverwriteBuffered(int64_t size, uint32_t sectorSize);
-// The plan for a file of `size` bytes (negative counts as empty).
-OverwritePlan PlanOverwrite(int64_t size, uint32_t sectorSize);
+// How far the overwrite of a file of `size` bytes goes, given the space the
+// file system reports allocated to it: the bytes between the file's end and
+// the end of its last cluster belong to it and may hold older data, so the
+// overwrite reaches the end of the allocation when that is a whole number of
+// clusters of at least the file's size. Anything else (unknown cluster size,
+// a file kept in its file record, whose allocation is counted in 8-byte
+// steps, a compressed or sparse file holding less than its size) ends where
+// the file ends: writing on would move a resident file out of its record
+// and leave the old contents there. So does a file small enough for a record
+// whose allocation a record could hold (clusters smaller than 4 KiB).
+int64_t OverwriteExtent(int64_t size, int64_t allocation, uint32_t clusterSize);
+// The plan for a file of `size` bytes (negative counts as empty) whose
+// overwrite reaches `extent` (OverwriteExtent; less than size counts as size).
+OverwritePlan PlanOverwrite(int64_t size, uint32_t sectorSize, int64_t extent = 0);
+
+// How many hexadecimal digits the temporary name of an item whose name is
+// `nameLength` characters long gets ("KX", the digits, ".tmp"): as many as
+// make it exactly as long, so that the new name covers the old one where the
+// file system rewrites a name in place; never fewer than six, never more than
+// a name may hold.
+uint32_t TemporaryNameDigits(size_t nameLength);
+
+// What the file system may keep of a file beside the clusters its overwrite
+// reaches (Caveat bits, job_report.h), told by the file's attributes and its
+// volume's flags (0 when they are not known).
+uint8_t CaveatsOf(uint32_t attributes, uint32_t volumeFlags);
 
 // Attribute bits as the system reports them.
 constexpr uint32_t kAttrReadOnly = 0x1;

@@ -19,6 +19,8 @@ namespace {
 
 constexpr DWORD kAttributesThatBlock =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+// A stream whose failure the user has answered already.
+constexpr DWORD kStreamGivenUp = 0xFFFFFFFF;
 
 }  // namespace
 
@@ -31,7 +33,12 @@ struct Shredder::OpenFile {
   // item); the name from the job when the system could not give it.
   std::wstring where;
   uint32_t sector = 0;
+  uint32_t cluster = 0;
   LARGE_INTEGER size = {};
+  // Where the overwrite ends: the end of the last cluster, or of the file.
+  int64_t extent = 0;
+  // A named stream of a file rather than the file itself.
+  bool stream = false;
   // What the file showed before its blocking attributes were cleared; put
   // back when the file stays.
   DWORD clearedAttributes = INVALID_FILE_ATTRIBUTES;
@@ -71,8 +78,10 @@ bool FileWriter::Read(HANDLE file, uint64_t offset, void* data, DWORD size, DWOR
 
 namespace engine {
 
-Shredder::Shredder(DeleteJob& job, FileWriter* writer)
-    : job_(job), writer_(writer ? writer : &defaultWriter_) {}
+Shredder::Shredder(DeleteJob& job, FileWriter* writer, StreamAccess* streams)
+    : job_(job),
+      writer_(writer ? writer : &defaultWriter_),
+      streams_(streams ? streams : &defaultStreams_) {}
 
 Shredder::~Shredder() {
   if (ownsFillBuffer_) FreeFillBuffer(job_.fillBuffer);
@@ -119,10 +128,11 @@ bool Shredder::EnsureFillBuffer() {
   return ownsFillBuffer_;
 }
 
-uint32_t Shredder::SectorSizeOf(const Name& name) {
+uint32_t Shredder::SectorSizeOf(const Name& name, uint32_t& cluster) {
   // Files of one folder share a volume: ask once per folder.
   const size_t slash = name.wide.find_last_of(L'\\');
   const std::wstring folder = slash == std::wstring::npos ? name.wide : name.wide.substr(0, slash);
+  cluster = clusterSize_;
   if (folder == sectorFolder_) return sectorSize_;
   wchar_t root[MAX_PATH + 1];
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
@@ -133,8 +143,23 @@ uint32_t Shredder::SectorSizeOf(const Name& name) {
                                  &clusters);
       }))
     sector = bytesPerSector;
+  cluster = sector * sectorsPerCluster;
   sectorFolder_ = folder;
   sectorSize_ = sector;
+  clusterSize_ = cluster;
+  // The volume's flags only matter to a report, and change only with the
+  // volume.
+  if (sector == 0) {
+    flagsRoot_.clear();
+    volumeFlags_ = 0;
+  } else if (job_.report && flagsRoot_ != root) {
+    flagsRoot_ = root;
+    if (!Unredirected([&] {
+          return GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &volumeFlags_, nullptr,
+                                       0);
+        }))
+      volumeFlags_ = 0;
+  }
   return sector;
 }
 
@@ -314,11 +339,12 @@ int64_t Shredder::ShredFile(const Name& name, bool walkedAsLink, int64_t sizeHin
     case Opened::kFile:
       break;
   }
-  if (Overwrite(file, name) && CutAndRemove(name, file)) {
+  if (ShredStreams(file, name) && Overwrite(file, name) && CutAndRemove(name, file)) {
     if (job_.report) {
       ++job_.report->files;
       job_.report->bytes += static_cast<uint64_t>(file.size.QuadPart);
     }
+    NoteCaveats(file, name);
     return file.size.QuadPart;
   }
   if (file.clearedAttributes != INVALID_FILE_ATTRIBUTES)
@@ -353,6 +379,7 @@ DWORD Shredder::Examine(OpenFile& file, const Name& name, bool& isLink) {
       SetAttributesThrough(file.handle.Get(), FILE_ATTRIBUTE_NORMAL))
     file.clearedAttributes = file.facts.attributes;
   file.size.QuadPart = file.facts.size;
+  file.extent = OverwriteExtent(file.facts.size, file.facts.allocation, file.cluster);
   return ERROR_SUCCESS;
 }
 
@@ -398,7 +425,7 @@ Shredder::Opened Shredder::ClearBlockingAttributes(const Name& name, OpenFile& f
 
 Shredder::Opened Shredder::OpenForOverwrite(const Name& name, OpenFile& file, bool walkedAsLink,
                                             int64_t sizeHint) {
-  file.sector = SectorSizeOf(name);
+  file.sector = SectorSizeOf(name, file.cluster);
   // Buffered writes on a volume whose sectors do not fit the chunk, and for
   // small files whose last write must not run past their end: the flush
   // after the overwrite brings them to the disk all the same. A buffered
@@ -469,7 +496,18 @@ void Shredder::PutAttributesBack(const Name& name, DWORD attributes) {
 bool Shredder::Overwrite(OpenFile& file, const Name& name) {
   HANDLE handle = file.handle.Get();
   window_.Clear();
-  const OverwritePlan plan = PlanOverwrite(file.size.QuadPart, file.sector);
+  const OverwritePlan plan = PlanOverwrite(file.size.QuadPart, file.sector, file.extent);
+  const uint64_t doneBefore = job_.doneBytes;
+  // Written on to the end of a sector or of the last cluster, the file ends
+  // where it ended all the same, also when it stays.
+  bool cutBack = plan.cutBack;
+  const auto restoreLength = [&] {
+    if (!cutBack) return;
+    cutBack = false;
+    FILE_END_OF_FILE_INFO end = {file.size};
+    SetFileInformationByHandle(handle, FileEndOfFileInfo, &end, sizeof end);
+  };
+  kx::ScopeExit restoreOnExit(restoreLength);
   for (uint64_t chunk = 0; chunk < plan.wholeChunks; ++chunk) {
     if (!WriteAt(handle, chunk * kFillBufferSize, kFillBufferSize, name.shown)) return false;
     job_.doneBytes += kFillBufferSize;
@@ -479,11 +517,6 @@ bool Shredder::Overwrite(OpenFile& file, const Name& name) {
   if (plan.tailBytes != 0) {
     if (!WriteAt(handle, plan.wholeChunks * kFillBufferSize, plan.tailWrite, name.shown))
       return false;
-    if (plan.cutBack) {
-      // Unbuffered writes cover whole sectors; the file ends where it ended.
-      FILE_END_OF_FILE_INFO end = {file.size};
-      SetFileInformationByHandle(handle, FileEndOfFileInfo, &end, sizeof end);
-    }
     job_.doneBytes += plan.tailBytes;
     Report(nullptr, nullptr);  // the overwrite is complete: finish the file
   }
@@ -493,8 +526,63 @@ bool Shredder::Overwrite(OpenFile& file, const Name& name) {
     if (AfterFailure("ErrDelFile", name.shown, code) == Next::kGiveUp) return false;
   }
   if (job_.options.verify && !VerifyWritten(handle, name.shown, false)) return false;
-  if (job_.host) job_.host->FileOverwritten(job_, name.shown);
+  // Only after the flush: cached bytes past a new end never reach the disk.
+  restoreLength();
+  // The bar counts the file's own bytes: not its streams, nor what lies
+  // past its end.
+  job_.doneBytes = doneBefore + (file.stream ? 0 : static_cast<uint64_t>(file.size.QuadPart));
+  if (job_.host && !file.stream) job_.host->FileOverwritten(job_, name.shown);
   return true;
+}
+
+bool Shredder::ShredStreams(OpenFile& file, const Name& name) {
+  for (;;) {
+    std::vector<std::wstring> streams;
+    bool guessed = false;
+    DWORD code = streams_->List(file.where, streams, guessed);
+    for (size_t i = 0; code == ERROR_SUCCESS && i < streams.size(); ++i)
+      code = ShredStream(file, name, streams[i], guessed);
+    if (code == ERROR_SUCCESS) return true;
+    if (code == kStreamGivenUp) return false;
+    // Try Again lists them afresh: the ones destroyed by now are gone.
+    if (AfterFailure("ErrDelFile", name.shown, code) == Next::kGiveUp) return false;
+  }
+}
+
+DWORD Shredder::ShredStream(OpenFile& file, const Name& name, const std::wstring& stream,
+                            bool guessed) {
+  OpenFile part;
+  part.handle.Reset(streams_->Open(file.where, stream));
+  if (!part.handle) {
+    const DWORD code = LastErrorOr(ERROR_OPEN_FAILED);
+    // A guessed name that leads nowhere: the file has no such stream.
+    const bool absent =
+        code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME;
+    return guessed && absent ? ERROR_SUCCESS : code;
+  }
+  // Nothing is written through a name before its handle proves to be the
+  // file's own; a guessed name that found something else found no stream.
+  if (!streams_->SameFile(file.handle.Get(), part.handle.Get()))
+    return guessed ? ERROR_SUCCESS : kReasonOutsideSelection;
+  part.facts = FactsOf(part.handle.Get());
+  if (!part.facts.known) return LastErrorOr(ERROR_INVALID_FUNCTION);
+  part.where = file.where + stream;
+  part.cluster = file.cluster;
+  part.size.QuadPart = part.facts.size;
+  part.extent = OverwriteExtent(part.facts.size, part.facts.allocation, part.cluster);
+  part.stream = true;
+  if (!Overwrite(part, name)) return kStreamGivenUp;
+  FILE_END_OF_FILE_INFO zero = {};
+  if (!SetFileInformationByHandle(part.handle.Get(), FileEndOfFileInfo, &zero, sizeof zero))
+    return LastErrorOr(ERROR_WRITE_FAULT);
+  // Removing a stream leaves its file; the file's own removal renames it.
+  if (!DisposeThrough(part.handle.Get())) return LastErrorOr(ERROR_ACCESS_DENIED);
+  return ERROR_SUCCESS;
+}
+
+void Shredder::NoteCaveats(const OpenFile& file, const Name& name) {
+  if (job_.report == nullptr) return;
+  job_.report->AddCaveats(name.shown, CaveatsOf(file.facts.attributes, volumeFlags_));
 }
 
 bool Shredder::CutAndRemove(const Name& name, OpenFile& file) {

@@ -13,10 +13,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/chunk_window.h"
 #include "engine/containment.h"
 #include "engine/delete_job.h"
+#include "engine/file_streams.h"
 #include "engine/handle_ops.h"
 #include "engine/random_fill.h"
 #include "framework/handle.h"
@@ -52,8 +54,9 @@ namespace engine {
 
 class Shredder {
  public:
-  // writer: null for the real WriteFile.
-  explicit Shredder(DeleteJob& job, FileWriter* writer = nullptr);
+  // writer: null for the real WriteFile; streams: null for the system's
+  // own named streams.
+  explicit Shredder(DeleteJob& job, FileWriter* writer = nullptr, StreamAccess* streams = nullptr);
   ~Shredder();
   Shredder(const Shredder&) = delete;
   Shredder& operator=(const Shredder&) = delete;
@@ -67,7 +70,8 @@ class Shredder {
   // Destroys the item and everything below it, children first. True when
   // everything is gone (a drive root counts as gone once it is empty).
   bool DeleteItemTree(DeleteItem& item);
-  // Overwrites, cuts and removes one file; a link is only removed. Nothing
+  // Overwrites, cuts and removes one file, its named streams first; a link
+  // is only removed. Nothing
   // is written or cut through a handle whose final path lies outside the
   // item being destroyed (the selected item, or the path itself when called
   // on its own), nor into a file that has other names. Answers
@@ -114,13 +118,22 @@ class Shredder {
   // The three steps of a file, all through one handle. The open removes a
   // link in place of opening it (unless the walk found data there: then it
   // is a failed step) and learns the sector size and length; the overwrite
-  // writes the fill pattern over every byte and flushes; the cut sets the
-  // length to zero and the file is removed.
+  // writes the fill pattern over every byte up to the end of the file's last
+  // cluster and flushes; the cut sets the length to zero and the file is
+  // removed. Its named streams go the same way before its contents.
   // sizeHint: the length the walk found (-1: unknown), which picks the
   // kind of handle before the file is opened.
   int64_t ShredFile(const Name& name, bool walkedAsLink, int64_t sizeHint);
   Opened OpenForOverwrite(const Name& name, OpenFile& file, bool walkedAsLink, int64_t sizeHint);
   bool Overwrite(OpenFile& file, const Name& name);
+  // Overwrites, cuts and removes every named stream of the opened file;
+  // false when one stays (the user was asked).
+  bool ShredStreams(OpenFile& file, const Name& name);
+  // One stream: ERROR_SUCCESS, the reason to ask the user about, or
+  // kStreamGivenUp when the user was asked already and gave up.
+  DWORD ShredStream(OpenFile& file, const Name& name, const std::wstring& stream, bool guessed);
+  // Tells the job's report what the file system may keep of the file.
+  void NoteCaveats(const OpenFile& file, const Name& name);
   bool CutAndRemove(const Name& name, OpenFile& file);
   bool RemoveItem(const Name& name, bool folder);
   // For a file that refused to be opened for writing: removes it when it is
@@ -143,7 +156,8 @@ class Shredder {
   bool ReportBecameLink(const Name& name, bool folder);
   void PutAttributesBack(const Name& name, DWORD attributes);
   uint32_t NextTemporaryNumber();
-  uint32_t SectorSizeOf(const Name& name);
+  // The sector size of the file's volume; its cluster size goes to cluster.
+  uint32_t SectorSizeOf(const Name& name, uint32_t& cluster);
   // Writes one chunk of fill at offset (new random data when the job asks
   // for it) and, when verifying, reads back each window of chunks once it
   // is full.
@@ -176,12 +190,18 @@ class Shredder {
   FileWriter* writer_;
   RandomSource random_ = SystemRandom;
   ChunkWindow window_;
+  StreamAccess defaultStreams_;
+  StreamAccess* streams_;
   bool ownsFillBuffer_ = false;
   bool cancelled_ = false;
   // The place of the item being destroyed; not taken while none is.
   SelectionAnchor anchor_;
   std::wstring sectorFolder_;
   uint32_t sectorSize_ = 0;
+  uint32_t clusterSize_ = 0;
+  // The volume whose flags were read last (its root), for the report.
+  std::wstring flagsRoot_;
+  DWORD volumeFlags_ = 0;
   uint32_t temporaryNumber_ = 0;
 };
 

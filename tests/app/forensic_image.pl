@@ -2,9 +2,12 @@
 # The tree of the forensic test, and the search for its traces in a raw
 # file-system image.
 #   forensic_image.pl fill <folder>   makes the tree and the sentinel in <folder>
+#   forensic_image.pl tips <image> <cluster size>
+#       writes marks into the slack after the end of some files, up to the end
+#       of their last cluster, straight into the unmounted image
 #   forensic_image.pl scan <image>    prints what of them the image still holds:
 #     "blocks <found> <total> names <ansi> <utf16> <count> sentinel <found> <total>
-#      left <name>:<size>:<blocks>,... (or -)"
+#      tips <marks> left <name>:<size>:<blocks>,... (or -)"
 # Every 512-byte block of a file begins with the file's marker and the block's
 # number, so each file-system block that survives holds at least one marker
 # whatever the file system's block size; the smallest files are kept in the
@@ -26,6 +29,9 @@ my @tree = (
   ['h', 'tree/Oxtangle/Murvain-Image.raw',                         6 << 20],
 );
 my $sentinel = ['S', 'Sentinel-Halvorn.txt', 64 << 10];
+# The files whose last cluster gets marks after their end (marker letter T).
+my @tipped = qw(d e f);
+my $tipMark = "${tag}T;";
 
 sub content {
   my ($letter, $size) = @_;
@@ -56,14 +62,45 @@ sub fill {
   }
 }
 
-sub scan {
+sub slurp {
   my ($image) = @_;
   open(my $in, '<:raw', $image) or die "cannot read $image: $!\n";
   local $/;
   my $raw = <$in>;
   close($in);
+  return $raw;
+}
+
+sub tips {
+  my ($image, $cluster) = @_;
+  my $raw = slurp($image);
+  open(my $out, '+<:raw', $image) or die "cannot write $image: $!\n";
+  for my $file (@tree) {
+    my ($letter, $path, $size) = @$file;
+    next unless grep { $_ eq $letter } @tipped;
+    # The last marker is found once: where the file's data lies. The file's
+    # end lies in the same cluster.
+    my $last = markers($size) - 1;
+    die "$path: its last marker and its end lie in different clusters\n"
+      if int($last * 512 / $cluster) != int(($size - 1) / $cluster);
+    my $marker = sprintf('%s%sB%06d;', $tag, $letter, $last);
+    my $at = index($raw, $marker);
+    die "$path: its last block is not on the image once\n"
+      if $at < 0 || index($raw, $marker, $at + 1) >= 0;
+    my $end = $at + $size - $last * 512;
+    my $slack = ($cluster - $end % $cluster) % $cluster;
+    die "$path ends at the end of a cluster\n" if $slack < length $tipMark;
+    seek($out, $end, 0) or die "cannot seek in $image\n";
+    print $out substr($tipMark x $slack, 0, $slack);
+  }
+  close($out) or die "cannot write $image: $!\n";
+}
+
+sub scan {
+  my ($image) = @_;
+  my $raw = slurp($image);
   my %found;
-  $found{$1}++ while $raw =~ /\Q$tag\E([a-zS])/g;
+  $found{$1}++ while $raw =~ /\Q$tag\E([a-zST])/g;
   my ($blocks, $total, $ansi, $utf16, @left) = (0, 0, 0, 0);
   for my $file (@tree) {
     my ($letter, $path, $size) = @$file;
@@ -74,12 +111,15 @@ sub scan {
     ++$ansi if index($raw, $name) >= 0;
     ++$utf16 if index($raw, join('', map { "$_\0" } split //, $name)) >= 0;
   }
-  printf("blocks %d %d names %d %d %d sentinel %d %d left %s\n", $blocks, $total, $ansi, $utf16,
-         scalar @tree, $found{S} // 0, markers($sentinel->[2]), join(',', @left) || '-');
+  printf("blocks %d %d names %d %d %d sentinel %d %d tips %d left %s\n", $blocks, $total, $ansi,
+         $utf16, scalar @tree, $found{S} // 0, markers($sentinel->[2]), $found{T} // 0,
+         join(',', @left) || '-');
 }
 
-my ($command, $where) = @ARGV;
-die "usage: forensic_image.pl fill <folder> | scan <image>\n" unless defined $where;
+my ($command, $where, $option) = @ARGV;
+die "usage: forensic_image.pl fill <folder> | tips <image> <cluster> | scan <image>\n"
+  unless defined $where;
 if ($command eq 'fill') { fill($where); }
+elsif ($command eq 'tips' && $option) { tips($where, $option); }
 elsif ($command eq 'scan') { scan($where); }
 else { die "unknown command $command\n"; }

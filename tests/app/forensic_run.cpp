@@ -46,14 +46,21 @@ int main(int argc, char** argv) {
 
   // A prompt would wait for an answer forever: it is a failure of its own,
   // told as such rather than as a time-out.
-  bool prompted = false;
+  HWND prompt = nullptr;
   const bool ended = kxtest::WaitFor(
       [&] {
-        prompted = !kxtest::WindowsWithCaption(program.dwProcessId, "Error - Karvex").empty();
-        return prompted || WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+        const auto prompts = kxtest::WindowsWithCaption(program.dwProcessId, "Error - Karvex");
+        prompt = prompts.empty() ? nullptr : prompts.front();
+        return prompt || WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
       },
       60000);
-  if (prompted) return Fail("the run stopped at an error prompt");
+  if (prompt) {
+    // What it says tells which step failed.
+    std::string text;
+    for (HWND item = GetWindow(prompt, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT))
+      text += " [" + kxtest::WindowText(item) + "]";
+    return Fail(("the run stopped at an error prompt:" + text).c_str());
+  }
   if (!ended) return Fail("the run did not end within 60 s");
 
   int left = 0;

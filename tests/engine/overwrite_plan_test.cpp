@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/fill_buffer.h"
+#include "engine/job_report.h"
 
 namespace {
 
@@ -161,4 +162,44 @@ TEST(OverwritePlan, AFinalPathLiesInsideOnlyBelowItsAnchor) {
   EXPECT_TRUE(PathLiesInside(L"\\\\?\\C:\\x\\y", L"\\\\?\\C:\\"));
   EXPECT_FALSE(PathLiesInside(L"\\\\?\\D:\\x", L"\\\\?\\C:\\"));
   EXPECT_FALSE(PathLiesInside(L"\\\\?\\C:\\x", L""));
+}
+
+TEST(OverwritePlan, TheOverwriteReachesTheEndOfTheLastClusterOfAFileOutsideItsRecord) {
+  // Whole clusters beyond the end: the tip, and space held beyond it.
+  EXPECT_EQ(OverwriteExtent(3000, 4096, 4096), 4096);
+  EXPECT_EQ(OverwriteExtent(300000, 303104, 1024), 303104);
+  // A file kept in its record counts its space in 8-byte steps (or as
+  // sectors, under some drivers): writing on would move it out of the record.
+  EXPECT_EQ(OverwriteExtent(90, 96, 4096), 90);
+  EXPECT_EQ(OverwriteExtent(600, 1024, 4096), 600);
+  // On small clusters a small file proves to lie outside its record only
+  // by holding more than a record could.
+  EXPECT_EQ(OverwriteExtent(1020, 1024, 512), 1020);
+  EXPECT_EQ(OverwriteExtent(4000, 4096, 1024), 4096);
+  // Compressed or sparse files hold less than their size; with clusters
+  // unknown nothing is proven.
+  EXPECT_EQ(OverwriteExtent(70000, 8192, 4096), 70000);
+  EXPECT_EQ(OverwriteExtent(5000, 8192, 0), 5000);
+
+  // Past the end, the file is cut back once the writes are flushed, also
+  // where the end falls on a sector boundary; whole sectors throughout.
+  const OverwritePlan tip = PlanOverwrite(5120, 512, 8192);
+  EXPECT_EQ(tip.wholeChunks, 0u);
+  EXPECT_EQ(tip.tailWrite, 8192u);
+  EXPECT_TRUE(tip.cutBack);
+  const OverwritePlan chunks = PlanOverwrite(65000, 512, 65536);
+  EXPECT_EQ(chunks.wholeChunks, 1u);
+  EXPECT_EQ(chunks.tailWrite, 512u);
+  EXPECT_TRUE(chunks.cutBack);
+  // An extent short of the size never shortens the overwrite.
+  const OverwritePlan whole = PlanOverwrite(70000, 512, 4096);
+  EXPECT_EQ(whole.wholeChunks * kFillBufferSize + whole.tailBytes, 70000u);
+}
+
+TEST(OverwritePlan, CaveatsComeFromTheFileAndItsVolume) {
+  EXPECT_EQ(CaveatsOf(kAttrInvalid, 0), 0);
+  EXPECT_EQ(CaveatsOf(0x20, 0), 0);
+  // Compressed, encrypted and sparse on a volume whose files share clusters.
+  EXPECT_EQ(CaveatsOf(0x800 | 0x4000 | 0x200, 0x08000000),
+            kCaveatCompressed | kCaveatEncrypted | kCaveatSparse | kCaveatCopyOnWrite);
 }

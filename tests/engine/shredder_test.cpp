@@ -10,7 +10,9 @@
 
 #include "base/path_match.h"
 #include "base/path_utils.h"
+#include "engine/file_streams.h"
 #include "engine/fill_buffer.h"
+#include "engine/handle_ops.h"
 #include "engine/overwrite_plan.h"
 #include "engine/prepare.h"
 #include "engine/shred_support.h"
@@ -44,6 +46,74 @@ uint32_t SectorSizeOf(const std::string& path) {
   return GetDiskFreeSpaceA(root, &spc, &bytes, &free, &total) ? bytes : 0;
 }
 
+// The space the file system holds for a file, as the shredder reads it.
+int64_t AllocationOf(const std::string& path) {
+  kx::FileHandle file(CreateFileW(kxtest::FileName(path).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr));
+  FILE_STANDARD_INFO standard = {};
+  if (!file ||
+      !GetFileInformationByHandleEx(file.Get(), FileStandardInfo, &standard, sizeof standard))
+    return -1;
+  return standard.AllocationSize.QuadPart;
+}
+
+// Where each write went, by the final path of its handle.
+class PathRecordingWriter : public RecordingWriter {
+ public:
+  std::vector<std::wstring> paths;
+  bool Write(HANDLE file, uint64_t offset, const void* data, DWORD size, DWORD& written) override {
+    paths.push_back(engine::FinalPathOf(file));
+    return RecordingWriter::Write(file, offset, data, size, written);
+  }
+  // The bytes written through handles on path, as one run from offset 0;
+  // -1 when they leave a gap or overlap.
+  int64_t RunTo(const std::wstring& path) const {
+    int64_t end = 0;
+    for (size_t i = 0; i < writes.size(); ++i) {
+      if (paths[i] != path) continue;
+      if (static_cast<int64_t>(writes[i].offset) != end) return -1;
+      end += writes[i].size;
+    }
+    return end;
+  }
+};
+
+// Wine keeps no named streams: files planted beside a file stand for its
+// streams (stream ":s1:$DATA" of "data.bin" is the file "data.bin.s1"). The
+// real check that a stream's handle reached its own file refuses such a
+// file, rightly; the stand-in vouches for them unless told to let that check
+// decide.
+class PlantedStreams : public engine::StreamAccess {
+ public:
+  std::vector<std::wstring> names;
+  bool vouch = true;
+  int listFailures = 0;  // listings that fail with ERROR_ACCESS_DENIED first
+
+  static std::wstring Planted(const std::wstring& file, const std::wstring& stream) {
+    return file + L"." + stream.substr(1, stream.find(L':', 1) - 1);
+  }
+  DWORD List(const std::wstring& file, std::vector<std::wstring>& streams, bool& guessed) override {
+    guessed = false;
+    if (listFailures > 0) {
+      --listFailures;
+      return ERROR_ACCESS_DENIED;
+    }
+    streams.clear();
+    for (const std::wstring& name : names)
+      if (GetFileAttributesW(Planted(file, name).c_str()) != INVALID_FILE_ATTRIBUTES)
+        streams.push_back(name);
+    return ERROR_SUCCESS;
+  }
+  HANDLE Open(const std::wstring& file, const std::wstring& stream) override {
+    return CreateFileW(Planted(file, stream).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                       FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  }
+  bool SameFile(HANDLE file, HANDLE stream) override {
+    return vouch || StreamAccess::SameFile(file, stream);
+  }
+};
+
 class ShredTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { RegisterEnglishTexts(nullptr); }
@@ -58,10 +128,11 @@ class ShredTest : public ::testing::Test {
     ASSERT_NE(AddTopLevelItem(target ? *target : job, path.c_str(), IsDirectory), nullptr) << path;
   }
   // What the worker does: walk the tree, then destroy it.
-  bool Run(FileWriter* writer = nullptr, DeleteJob* target = nullptr) {
+  bool Run(FileWriter* writer = nullptr, DeleteJob* target = nullptr,
+           engine::StreamAccess* streams = nullptr) {
     DeleteJob& j = target ? *target : job;
     if (!Prepare(j)) return false;
-    return Shredder(j, writer).Delete();
+    return Shredder(j, writer, streams).Delete();
   }
   // A file of `size` bytes of `c`, in a folder created when needed.
   std::string Make(const std::string& relative, size_t size, char c = 'x') {
@@ -107,24 +178,27 @@ TEST_F(ShredTest, WholeChunksThenTheTailAreOverwrittenBeforeTheFileGoes) {
   const std::string odd = Make("odd.bin", 1000, 'd');  // not a whole number of sectors
   const uint32_t sector = SectorSizeOf(exact);
 
-  RecordingWriter writer;
+  // Each file gets one run of writes from its start: whole chunks, then the
+  // rest, to the end of its last cluster (the file system here keeps whole
+  // clusters for every file), in whole sectors when the handle is
+  // unbuffered.
+  PathRecordingWriter writer;
   Shredder shredder(job, &writer);
-  EXPECT_EQ(shredder.Shred(exact.c_str()), 65024);
-  ASSERT_EQ(writer.writes.size(), 1u);
-  EXPECT_EQ(writer.writes[0].offset, 0u);
-  EXPECT_EQ(writer.writes[0].size, 65024u);
-
-  writer.writes.clear();
-  EXPECT_EQ(shredder.Shred(oneMore.c_str()), 65025);
-  ASSERT_EQ(writer.writes.size(), 2u);
-  EXPECT_EQ(writer.writes[0].size, 65024u);
-  EXPECT_EQ(writer.writes[1].offset, 65024u);
-  // One byte, or one whole sector when the handle is unbuffered.
-  EXPECT_EQ(writer.writes[1].size, PlanOverwrite(65025, sector).tailWrite);
-
-  writer.writes.clear();
-  EXPECT_EQ(shredder.Shred(odd.c_str()), 1000);
-  ASSERT_EQ(writer.writes.size(), 1u);
+  for (const auto& [path, size] : {std::pair{exact, 65024}, {oneMore, 65025}, {odd, 1000}}) {
+    const int64_t allocation = AllocationOf(path);
+    const std::wstring where =
+        engine::FinalPathOf(kx::FileHandle(CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr,
+                                                       OPEN_EXISTING, 0, nullptr))
+                                .Get());
+    ASSERT_GE(allocation, size) << path;
+    writer.writes.clear();
+    writer.paths.clear();
+    EXPECT_EQ(shredder.Shred(path.c_str()), size);
+    EXPECT_EQ(writer.RunTo(where), allocation) << path;
+    for (size_t i = 0; i + 1 < writer.writes.size(); ++i)
+      EXPECT_EQ(writer.writes[i].size, 65024u) << path << " write " << i;
+    if (size >= 4096) EXPECT_EQ(writer.writes.back().size % sector, 0u) << path;
+  }
 
   // Read back after the overwrite, before the length was cut: every byte up
   // to the last one holds the fill byte, and the length is the file's own.
@@ -808,3 +882,121 @@ TEST_F(ShredTest, ACaseTwinOutsideTheSelectionIsAnotherItem) {
   EXPECT_EQ(ReadBytes(twins + "\\Dir\\y.bin"), "stays\n");
 }
 #endif
+
+TEST_F(ShredTest, NamedStreamsAreOverwrittenAndRemovedBeforeTheContents) {
+  const std::string file = Make("data.bin", 3000, 'm');
+  const std::string big = Make("data.bin.big", 70000, 'b');
+  const std::string small = Make("data.bin.small", 10, 's');
+  PlantedStreams streams;
+  streams.names = {L":big:$DATA", L":small:$DATA"};
+  PathRecordingWriter writer;
+  Add(file);
+  ASSERT_TRUE(Run(&writer, nullptr, &streams));
+  EXPECT_TRUE(host.prompts.empty());
+  EXPECT_FALSE(Exists(file));
+  EXPECT_FALSE(Exists(big));
+  EXPECT_FALSE(Exists(small));
+  // Each stream whole, one after the other, and the contents last.
+  std::vector<std::wstring> order;
+  for (const std::wstring& path : writer.paths)
+    if (order.empty() || order.back() != path) order.push_back(path);
+  ASSERT_EQ(order.size(), 3u);
+  EXPECT_TRUE(order[0].ends_with(L"data.bin.big"));
+  EXPECT_TRUE(order[1].ends_with(L"data.bin.small"));
+  EXPECT_TRUE(order[2].ends_with(L"data.bin"));
+  EXPECT_GE(writer.RunTo(order[0]), 70000);
+  EXPECT_GE(writer.RunTo(order[1]), 10);
+  // The file's own overwrite is the one reported.
+  ASSERT_EQ(host.overwrites.size(), 1u);
+  EXPECT_EQ(host.overwrites[0].content, Fill(3000, '\xFE'));
+}
+
+TEST_F(ShredTest, AStreamThatFailsOrLeadsElsewhereIsAFailedStepForItsFile) {
+  const std::string file = Make("d\\doc.txt", 5000, 'm');
+  const std::string planted = Make("d\\doc.txt.extra", 700, 'x');
+  PlantedStreams streams;
+  streams.names = {L":extra:$DATA"};
+
+  // A write into the stream fails: the file is asked about under its own
+  // name, and skipped it keeps its contents, its name and its stream.
+  RecordingWriter writer;
+  writer.failing = {1};
+  host.answers = {kAnswerSkip};
+  Add(file);
+  EXPECT_FALSE(Run(&writer, nullptr, &streams));
+  ASSERT_EQ(host.prompts.size(), 1u);
+  EXPECT_EQ(host.prompts[0].message, Text("ErrDelFile"));
+  EXPECT_EQ(host.prompts[0].path, file);
+  EXPECT_EQ(host.prompts[0].code, static_cast<uint32_t>(ERROR_DISK_FULL));
+  EXPECT_EQ(writer.writes.size(), 1u);
+  EXPECT_EQ(ReadBytes(file), Fill(5000, 'm'));
+  EXPECT_TRUE(Exists(planted));
+
+  // A stream whose handle reached another file is never written; Skip
+  // keeps both.
+  auto again = [&](int answer) {
+    DeleteJob next;
+    NewJob(next);
+    Add(file, &next);
+    host.prompts.clear();
+    host.answers = {answer};
+    writer.writes.clear();
+    writer.failing.clear();
+    const bool done = Run(&writer, &next, &streams);
+    ReleaseJob(next);
+    return done;
+  };
+  streams.vouch = false;
+  EXPECT_FALSE(again(kAnswerSkip));
+  ASSERT_EQ(host.prompts.size(), 1u);
+  EXPECT_EQ(host.prompts[0].path, file);
+  EXPECT_EQ(host.prompts[0].code, kReasonOutsideSelection);
+  EXPECT_TRUE(writer.writes.empty());
+  EXPECT_EQ(ReadBytes(planted), Fill(700, 'x'));
+  EXPECT_EQ(ReadBytes(file), Fill(5000, 'm'));
+
+  // A listing that fails asks too; Try Again lists afresh and goes on.
+  streams.vouch = true;
+  streams.listFailures = 1;
+  EXPECT_TRUE(again(kAnswerTryAgain));
+  ASSERT_EQ(host.prompts.size(), 1u);
+  EXPECT_EQ(host.prompts[0].code, static_cast<uint32_t>(ERROR_ACCESS_DENIED));
+  EXPECT_FALSE(Exists(file));
+  EXPECT_FALSE(Exists(planted));
+}
+
+TEST_F(ShredTest, WithoutAListOfStreamsTheUsualOneIsTriedAndAnotherFileOfItsNameStaysWhole) {
+  // Wine lists no streams, and takes "name:stream" for a file of that name:
+  // the system's own access tries the usual stream, finds another file and
+  // leaves it alone.
+  const std::string file = Make("download.exe", 2000, 'm');
+  std::vector<std::wstring> listed;
+  bool guessed = false;
+  engine::StreamAccess system;
+  EXPECT_EQ(system.List(kxtest::FileName(file), listed, guessed),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_TRUE(guessed);
+  EXPECT_EQ(listed, std::vector<std::wstring>{L":Zone.Identifier"});
+
+  ASSERT_TRUE(WriteBytes(file + ":Zone.Identifier", "[ZoneTransfer]"));
+  const std::string twin = ReadBytes(file + ":Zone.Identifier");
+  ASSERT_EQ(twin, "[ZoneTransfer]");
+  Add(file);
+  EXPECT_TRUE(Run());
+  EXPECT_TRUE(host.prompts.empty());
+  EXPECT_FALSE(Exists(file));
+  EXPECT_EQ(ReadBytes(file + ":Zone.Identifier"), twin);
+}
+
+TEST_F(ShredTest, ATemporaryNameCoversTheWholeOfTheNameItReplaces) {
+  const std::wstring folder = L"\\\\?\\Z:\\data\\";
+  for (const std::wstring& name : std::vector<std::wstring>{L"a.txt", L"Quarterly-Ledger-2026.xlsx",
+                                                            std::wstring(255, L'n')}) {
+    const std::wstring temporary = engine::TemporaryNameBeside(folder + name, 0xABC123);
+    ASSERT_TRUE(temporary.starts_with(folder + L"KXABC123")) << temporary.c_str();
+    EXPECT_TRUE(temporary.ends_with(L".tmp"));
+    EXPECT_EQ(temporary.size() - folder.size(), std::max<size_t>(name.size(), 12));
+    // Another number, another name.
+    EXPECT_NE(engine::TemporaryNameBeside(folder + name, 0xABC124), temporary);
+  }
+}
