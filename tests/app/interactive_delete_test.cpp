@@ -18,7 +18,7 @@ namespace {
 
 using kxtest::DistPath;
 using kxtest::Exists;
-using kxtest::FileNameBox;
+using kxtest::AnswerFileDialog;
 using kxtest::StartProcess;
 using kxtest::WaitFor;
 using kxtest::WaitForWindow;
@@ -81,11 +81,7 @@ struct JobAtItsPrompt {
     HWND chooser = WaitForWindow(program.dwProcessId,
                                  "Choose one or more files to delete them with Karvex", 10000);
     ASSERT_NE(chooser, nullptr);
-    HWND name = FileNameBox(chooser);
-    ASSERT_NE(name, nullptr);
-    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(victim.c_str()));
-    PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+    ASSERT_TRUE(AnswerFileDialog(chooser, victim.c_str()));
 
     held = CreateFileA(victim.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);

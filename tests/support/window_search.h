@@ -110,4 +110,23 @@ inline HWND FileNameBox(HWND dialog) {
   return GetDlgItem(dialog, 0x480);
 }
 
+// Types name into a file dialog's name box and presses its OK button, without
+// waiting for what that starts; false when the dialog has no name box.
+inline bool AnswerFileDialog(HWND dialog, const char* name) {
+  HWND box = FileNameBox(dialog);
+  if (!box) return false;
+  SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  return true;
+}
+inline bool AnswerFileDialog(HWND dialog, const wchar_t* name) {
+  HWND box = FileNameBox(dialog);
+  if (!box) return false;
+  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  return true;
+}
+
 }  // namespace kxtest

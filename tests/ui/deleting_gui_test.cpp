@@ -660,11 +660,7 @@ TEST_F(JobReportWindow, AFileHeldByAnotherProgramIsListedAndCopyAndSaveGiveTheRe
   kxtest::Click(report, IDC_REPORT_SAVE);
   HWND chooser = kxtest::WaitForWindow("Save As");
   ASSERT_TRUE(chooser);
-  HWND name = kxtest::FileNameBox(chooser);
-  ASSERT_TRUE(name);
-  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saved.c_str()));
-  PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+  ASSERT_TRUE(kxtest::AnswerFileDialog(chooser, saved.c_str()));
   EXPECT_TRUE(kxtest::WaitFor([&] { return !IsWindow(chooser); }, 10000));
   EXPECT_EQ(kxtest::ReadBytes(saved), "\xEF\xBB\xBF" + std::string(copied.begin(), copied.end()));
   EXPECT_EQ(kxtest::Listing(dir_.Path()).size(), 2u) << "only the folder kept and the saved file";

@@ -689,11 +689,7 @@ TEST_F(MainWindow, ChooserNeverHandsOverALookAlikeName) {
   ClickItem(0, 0);
   HWND chooser = kxtest::WaitForWindow(TextStore().GetText("DelFileInfo", "Menu"), 5000);
   ASSERT_TRUE(chooser);
-  HWND name = kxtest::FileNameBox(chooser);
-  ASSERT_TRUE(name);
-  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
-  PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+  ASSERT_TRUE(kxtest::AnswerFileDialog(chooser, chosen.c_str()));
   ASSERT_TRUE(kxtest::WaitFor([&] { return !IsWindow(chooser); }, 5000));
   // The confirmation, or the message that the file cannot be handed over.
   HWND answer = WaitForBrowser(hwnd_);
@@ -781,11 +777,7 @@ TEST_F(MainWindow, ChooserAndBrowserNameTheSystemItemsTheyShow) {
   ClickItem(0, 0);
   HWND chooser = kxtest::WaitForWindow(TextStore().GetText("DelFileInfo", "Menu"), 5000);
   ASSERT_TRUE(chooser);
-  HWND name = kxtest::FileNameBox(chooser);
-  ASSERT_TRUE(name);
-  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.ShownName().c_str()));
-  PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+  ASSERT_TRUE(kxtest::AnswerFileDialog(chooser, file.ShownName().c_str()));
   HWND confirm = kxtest::WaitForWindow(TextStore().GetText("Title", "Confirm"), 5000);
   auto paths = PendingPaths();
   if (!confirm) {
