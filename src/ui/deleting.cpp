@@ -15,6 +15,7 @@
 #include "engine/run_job.h"
 #include "framework/com.h"
 #include "framework/module.h"
+#include "framework/system_error.h"
 #include "lang/text_store.h"
 #include "ui/app_icon.h"
 #include "ui/delete_dlg.h"
@@ -32,16 +33,7 @@ constexpr DWORD kProgressEndTimeout = 30000;
 constexpr DWORD kCancelTimeout = 5000;
 constexpr UINT kMarqueeStepMs = 50;
 
-// The system's description of an error code; empty when it has none. The
-// description is used as it stands: inserts such as %1 in it are not filled.
-std::string SystemErrorText(DWORD code) {
-  char* buffer = nullptr;
-  DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-  kx::LocalMem owner(buffer);
-  return length && buffer ? std::string(buffer, length) : std::string();
-}
+std::string DescribeError(uint32_t code) { return kx::SystemErrorText(code); }
 
 }  // namespace
 
@@ -133,7 +125,7 @@ void RunDeletingJob(DeleteJob& job) {
   if (!thread->WaitForExit(kProgressEndTimeout)) thread.release();
   // Also after a cancel: what was destroyed until then is gone for good,
   // and the user should know what still stands.
-  if (ran) ShowReport(JobReportContent(report));
+  if (ran) ShowReport(JobReportContent(report, DescribeError));
 }
 
 void TaskbarProgress::Set(HWND window, bool show, bool busy, uint64_t total, uint64_t done) {
@@ -234,7 +226,7 @@ int CKXDeletingThread::ErrorPrompt(DeleteJob& job, const char* messageKey, const
   if (!Running()) return kAnswerCancel;
   const char* ownReason = OwnReasonKey(errorCode);
   CKXMsgDlg prompt(LangText(messageKey ? messageKey : ""), PathName(path ? path : ""),
-                   ownReason ? std::string(LangText(ownReason)) : SystemErrorText(errorCode));
+                   ownReason ? std::string(LangText(ownReason)) : kx::SystemErrorText(errorCode));
   INT_PTR answer = prompt.DoModal(IsWindow(window_) ? window_ : nullptr);
   return answer == -1 ? kAnswerCancel : static_cast<int>(answer);
 }

@@ -8,7 +8,18 @@ namespace {
 
 const char* ReportText(const char* key) { return LangText(key, "Report"); }
 
-std::string KeptText(const JobReport::Kept& kept) {
+// One line: the system's descriptions end in a line break, some hold more.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : text) {
+    if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+    if (c != ' ' || (!line.empty() && line.back() != ' ')) line += c;
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
+}
+
+std::string KeptText(const JobReport::Kept& kept, ErrorDescriber describe) {
   switch (kept.reason) {
     case KeptReason::kHeld:
       return ReportText("KeptHeld");
@@ -23,7 +34,9 @@ std::string KeptText(const JobReport::Kept& kept) {
     case KeptReason::kSkipped:
       break;
   }
-  return FormatWithArgs(ReportText("KeptSkipped"), CountText(kept.code).c_str());
+  std::string reason = describe ? OneLine(describe(kept.code)) : std::string();
+  if (reason.empty()) reason = FormatWithArgs(ReportText("ErrorCode"), CountText(kept.code).c_str());
+  return FormatWithArgs(ReportText("KeptSkipped"), reason.c_str());
 }
 
 std::string CaveatText(uint8_t bits) {
@@ -46,7 +59,7 @@ std::string CaveatText(uint8_t bits) {
 
 }  // namespace
 
-ReportContent JobReportContent(const JobReport& report) {
+ReportContent JobReportContent(const JobReport& report, ErrorDescriber describe) {
   ReportContent content;
   const uint64_t kept = report.kept.size() + report.keptUnlisted;
   if (report.cancelled)
@@ -68,7 +81,7 @@ ReportContent JobReportContent(const JobReport& report) {
   AddFillLines(content, report.fill, report.pattern, report.verified, report.elapsedMs);
 
   for (const JobReport::Kept& item : report.kept)
-    content.rows.push_back({item.path, KeptText(item)});
+    content.rows.push_back({item.path, KeptText(item, describe)});
   if (report.keptUnlisted > 0)
     content.rows.push_back({"...", FormatWithArgs(ReportText("KeptUnlisted"),
                                                   CountText(report.keptUnlisted).c_str())});

@@ -64,7 +64,11 @@ TEST_F(ReportTextTest, KeptAndNotedItemsAreListedWithTheirReasonsAndKeepTheWindo
   ASSERT_EQ(content.rows.size(), 5u);
   EXPECT_EQ(content.rows[0].item, "C:\\d\\held.txt");
   EXPECT_EQ(content.rows[0].what, "Kept: held by another program");
-  EXPECT_EQ(content.rows[1].what, "Kept: skipped after an error (code 5)");
+  EXPECT_EQ(content.rows[1].what, "Kept: skipped after an error: error 5");
+  // With the system's words, on one line.
+  const ReportContent described = JobReportContent(
+      report, [](uint32_t code) { return std::string(code == 5 ? "Access is\r\ndenied.\r\n" : ""); });
+  EXPECT_EQ(described.rows[1].what, "Kept: skipped after an error: Access is denied.");
   EXPECT_EQ(content.rows[2].what,
             "Kept: its contents have other names (hard links) outside the selection");
   EXPECT_EQ(content.rows[3].what, "Kept: read back, it did not hold what had been written");
