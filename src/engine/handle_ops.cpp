@@ -1,5 +1,7 @@
 #include "engine/handle_ops.h"
 
+#include <winternl.h>
+
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -122,6 +124,27 @@ std::wstring TemporaryNameBeside(const std::wstring& where, uint32_t number) {
     name += kHex[state >> 60];
   }
   return name + L".tmp";
+}
+
+size_t ScrubFolderIndex(HANDLE folder, const std::vector<std::wstring>& names) {
+  std::vector<kx::FileHandle> laid;
+  laid.reserve(names.size());
+  for (const std::wstring& name : names) {
+    if (name.empty() || name.find(L'\\') != std::wstring::npos) continue;
+    UNICODE_STRING text;
+    text.Buffer = const_cast<wchar_t*>(name.c_str());
+    text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    IO_STATUS_BLOCK status = {};
+    HANDLE file = nullptr;
+    const NTSTATUS made = NtCreateFile(
+        &file, DELETE | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, 0,
+        FILE_CREATE, FILE_NON_DIRECTORY_FILE | FILE_DELETE_ON_CLOSE | FILE_SYNCHRONOUS_IO_NONALERT,
+        nullptr, 0);
+    if (made >= 0) laid.emplace_back(file);
+  }
+  return laid.size();
 }
 
 HANDLE OpenFolderToLook(const std::wstring& path, bool followLinks) {

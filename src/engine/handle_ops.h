@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/folder_test.h"
 #include "framework/handle.h"
@@ -79,6 +80,16 @@ DWORD DisposeLink(HANDLE link, DWORD attributes);
 // in the folder of `where` (the item's full path). The first six digits are
 // the number's; the rest follow from it.
 std::wstring TemporaryNameBeside(const std::wstring& where, uint32_t number);
+
+// Lays an empty file under each of the names (plain names, no folder) in the
+// folder behind the handle, holds them all at once and lets them go: the
+// folder's index grows over its own slack, where the file system keeps
+// copies of entries it has moved, and those copies are of these names from
+// then on. Each file is made through the folder's handle, so it lands there
+// or nowhere, never replaces anything, and goes when its handle closes, also
+// when the process ends. Answers how many were laid; a name that cannot be
+// had is left out.
+size_t ScrubFolderIndex(HANDLE folder, const std::vector<std::wstring>& names);
 
 // A handle on a folder that can read attributes and nothing else: on the
 // link itself when one stands in its place, or, with followLinks, on what

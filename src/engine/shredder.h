@@ -177,6 +177,15 @@ class Shredder {
   // Opens a folder before its contents go, to see through the handle what
   // the name leads to now.
   Entered EnterFolder(const Name& name);
+  // Before an emptied folder goes: lays and lets go, inside it, one empty
+  // file for each item it held (the first 255 of a huge one), with a
+  // temporary name as long as that item's, and one more as long as the
+  // longest (the one a rename held for a moment), so that the copies of the
+  // old entries that the file system left in the slack of the folder's
+  // index are overwritten. Nothing for a folder that held nothing, nor for
+  // one whose handle is not the checked one; no failure of it is a failed
+  // step (the removal tells whether the folder is empty).
+  void ScrubIndex(const DeleteItem& folder, const Name& name);
   // For a selected item: ERROR_SUCCESS when it and its folder are what they
   // were when the user confirmed them.
   DWORD CheckStillChosen(const char* path);

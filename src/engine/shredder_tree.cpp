@@ -1,6 +1,9 @@
 // The pass over a prepared tree: children before their folder, each selected
 // item held to the place it had when the user confirmed it.
 #include <string>
+#include <vector>
+
+#include "base/ansi_text.h"
 
 #include "base/path_utils.h"
 #include "engine/fill_buffer.h"
@@ -33,6 +36,36 @@ Shredder::Entered Shredder::EnterFolder(const Name& name) {
     folder.Reset();
     if (AfterFailure("ErrDelFolder", name.shown, code) == Next::kGiveUp) return Entered::kGivenUp;
   }
+}
+
+void Shredder::ScrubIndex(const DeleteItem& item, const Name& name) {
+  if (item.firstChild == nullptr || name.wide.empty()) return;
+  kx::FileHandle folder(Unredirected([&] {
+    return CreateFileW(name.wide.c_str(), FILE_TRAVERSE | FILE_ADD_FILE | FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                       nullptr);
+  }));
+  if (!folder) return;
+  const HandleFacts facts = FactsOf(folder.Get());
+  if (!facts.known || (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+      !(facts.attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      anchor_.CheckNamed(folder.Get(), name.wide) != ERROR_SUCCESS)
+    return;
+  // All of them are held open at once: a huge folder gets its first ones
+  // only, which cover the first of its index blocks, rather than using up
+  // the handles the rest of the job needs.
+  constexpr size_t kMostLaid = 256;
+  std::vector<std::wstring> names;
+  std::wstring longest;
+  for (const DeleteItem* child = item.firstChild; child && names.size() + 1 < kMostLaid;
+       child = child->next) {
+    const std::wstring own = WideFromAnsi(child->name ? child->name : "");
+    names.push_back(TemporaryNameBeside(own, NextTemporaryNumber()));
+    if (own.size() > longest.size()) longest = own;
+  }
+  names.push_back(TemporaryNameBeside(longest, NextTemporaryNumber()));
+  ScrubFolderIndex(folder.Get(), names);
 }
 
 DWORD Shredder::CheckStillChosen(const char* path) {
@@ -106,7 +139,10 @@ bool Shredder::DeleteItemTree(DeleteItem& item) {
   if (!result || isRoot) return result;
 
   if (item.isFolder) {
-    result = NamesDriveRoot(path) || RemoveItem(name, true);
+    if (!NamesDriveRoot(path)) {
+      ScrubIndex(item, name);
+      result = RemoveItem(name, true);
+    }
     Report(fileLabel, folderLabel);
     return result;
   }

@@ -35,14 +35,14 @@ trap cleanup EXIT
 mkdir "$mnt"
 
 # Names left at most. ext2 keeps every removed entry's name in its freed
-# directory blocks. On NTFS the files' own records keep none, but the
-# destroyed folder's index keeps three in its slack: copies the file system
-# left behind when it moved entries (from the index root in the folder's
-# record into an index block as the folder grew, and within that block),
-# which no renaming reaches.
+# directory blocks. On NTFS the files' own records keep none, and the copies
+# of entries that a folder's index leaves in its slack when it moves them
+# (from the index root in the folder's record into an index block as the
+# folder grows, and within that block) are overwritten by the files laid in
+# the emptied folder before it goes.
 case $fs in
   ext2) cluster=1024 names_allowed=16 ;;
-  ntfs) cluster=4096 names_allowed=3 ;;
+  ntfs) cluster=4096 names_allowed=0 ;;
   *) fail "unknown file system (ext2 or ntfs)" ;;
 esac
 truncate -s 48M "$image"

@@ -1000,3 +1000,60 @@ TEST_F(ShredTest, ATemporaryNameCoversTheWholeOfTheNameItReplaces) {
     EXPECT_NE(engine::TemporaryNameBeside(folder + name, 0xABC124), temporary);
   }
 }
+
+namespace {
+
+// Whether a file was named or unnamed right in a folder (not below it) since
+// the watch began, as far as the system tells within a moment.
+class NameWatch {
+ public:
+  explicit NameWatch(const std::string& folder)
+      : handle_(FindFirstChangeNotificationW(kxtest::FileName(folder).c_str(), FALSE,
+                                             FILE_NOTIFY_CHANGE_FILE_NAME)) {}
+  ~NameWatch() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindCloseChangeNotification(handle_);
+  }
+  bool Ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool Changed() const { return WaitForSingleObject(handle_, 500) == WAIT_OBJECT_0; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+// The files that overwrite the slack of an emptied folder's index are laid
+// through the folder's handle: none lands beside it, none takes the place of
+// a file it holds, and none stays.
+TEST_F(ShredTest, ScrubFilesAreLaidInsideTheFolderOnlyAndNoneStays) {
+  const std::string folder = Folder("scrubbed");
+  const std::string kept = Make("scrubbed\\kept.txt", 7, 'k');
+  kx::FileHandle handle(CreateFileW(kxtest::FileName(folder).c_str(),
+                                    FILE_TRAVERSE | FILE_ADD_FILE | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  ASSERT_TRUE(handle);
+  NameWatch inside(folder), beside(scratch.Path());
+  ASSERT_TRUE(inside.Ok() && beside.Ok());
+  const std::vector<std::wstring> names = {L"KX000001FFFF.tmp",
+                                           L"KX000002" + std::wstring(243, L'F') + L".tmp",
+                                           L"KEPT.TXT", L"..\\escaped.tmp"};
+  EXPECT_EQ(engine::ScrubFolderIndex(handle.Get(), names), 2u);
+  EXPECT_TRUE(inside.Changed());
+  EXPECT_FALSE(beside.Changed());
+  EXPECT_EQ(kxtest::Listing(folder), std::vector<std::string>{"kept.txt"});
+  EXPECT_EQ(ReadBytes(kept), Fill(7, 'k'));
+  handle.Reset();
+
+  // The pass lays them in every folder it empties, and only there.
+  const std::string box = Folder("box");
+  Make("box\\top\\Quarterly-Ledger-2026.xlsx", 10);
+  Make("box\\top\\sub\\b.txt", 5);
+  Add(box + "\\top");
+  NameWatch around(box);
+  ASSERT_TRUE(around.Ok());
+  ASSERT_TRUE(Run());
+  EXPECT_FALSE(around.Changed());
+  EXPECT_TRUE(kxtest::Listing(box).empty());
+  EXPECT_TRUE(host.prompts.empty());
+}
