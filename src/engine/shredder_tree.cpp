@@ -1,5 +1,6 @@
 // The pass over a prepared tree: children before their folder, each selected
 // item held to the place it had when the user confirmed it.
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -52,19 +53,28 @@ void Shredder::ScrubIndex(const DeleteItem& item, const Name& name) {
       !(facts.attributes & FILE_ATTRIBUTE_DIRECTORY) ||
       anchor_.CheckNamed(folder.Get(), name.wide) != ERROR_SUCCESS)
     return;
-  // All of them are held open at once: a huge folder gets its first ones
-  // only, which cover the first of its index blocks, rather than using up
-  // the handles the rest of the job needs.
+  // The first entries get names as long as their own: they are the ones a
+  // small index kept in the folder's record. Beyond them what counts is how
+  // many bytes of entries the index held, which a few files of the longest
+  // names cover at a fraction of the cost of one file per item. All of them
+  // are held open at once; a huge folder gets the first ones only, rather
+  // than using up the handles the rest of the job needs.
+  constexpr size_t kSameLength = 8;
   constexpr size_t kMostLaid = 256;
+  constexpr size_t kEntryBytes = 82;  // an index entry beside the name's UTF-16
+  constexpr size_t kLongestName = 255;
   std::vector<std::wstring> names;
-  std::wstring longest;
-  for (const DeleteItem* child = item.firstChild; child && names.size() + 1 < kMostLaid;
-       child = child->next) {
-    const std::wstring own = WideFromAnsi(child->name ? child->name : "");
-    names.push_back(TemporaryNameBeside(own, NextTemporaryNumber()));
-    if (own.size() > longest.size()) longest = own;
+  size_t bytes = 0;
+  for (const DeleteItem* child = item.firstChild; child; child = child->next) {
+    const char* own = child->name ? child->name : "";
+    bytes += kEntryBytes + 2 * std::strlen(own);
+    if (names.size() < kSameLength)
+      names.push_back(TemporaryNameBeside(WideFromAnsi(own), NextTemporaryNumber()));
   }
-  names.push_back(TemporaryNameBeside(longest, NextTemporaryNumber()));
+  const std::wstring longest(kLongestName, L'x');
+  const size_t covering = bytes / (kEntryBytes + 2 * kLongestName) + 2;
+  for (size_t i = 0; i < covering && names.size() < kMostLaid; ++i)
+    names.push_back(TemporaryNameBeside(longest, NextTemporaryNumber()));
   ScrubFolderIndex(folder.Get(), names);
 }
 
