@@ -5,6 +5,9 @@
 namespace kx {
 namespace {
 
+// The longest a modal dialog stays hidden after it was made.
+constexpr DWORD kLatestShowMs = 200;
+
 // Messages whose dialog-procedure result is the answer itself rather than a
 // BOOL with the answer in DWLP_MSGRESULT.
 bool ReturnsDirectly(UINT msg) {
@@ -94,18 +97,24 @@ INT_PTR Dialog::DoModal(HWND owner) {
 void Dialog::RunModalLoop() {
   HWND hwnd = hwnd_;
   bool shown = (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+  const DWORD created = ::GetTickCount();
+  const auto show = [&] {
+    shown = true;
+    ::ShowWindow(hwnd, SW_SHOWNORMAL);
+    ::UpdateWindow(hwnd);
+  };
   bool idle = true;
   LPARAM idleCount = 0;
   IdleFilter filter;
   MSG msg;
   for (;;) {
     if (ended_ || !::IsWindow(hwnd)) return;
+    // Shown once the queue is empty, as the system's own dialog boxes are;
+    // a queue that never empties (another thread keeps sending, a control
+    // keeps posting) must not keep the window hidden for good.
+    if (!shown && ::GetTickCount() - created >= kLatestShowMs) show();
     if (idle && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (!shown) {
-        shown = true;
-        ::ShowWindow(hwnd, SW_SHOWNORMAL);
-        ::UpdateWindow(hwnd);
-      }
+      if (!shown) show();
       idle = false;
       ::SendMessageA(hwnd, kIdleMessage, TRUE, idleCount++);
       continue;

@@ -61,6 +61,39 @@ TEST(ModalLoop, SendsIdleWhenTheQueueEmptiesAndDisablesTheOwner) {
   DestroyWindow(owner);
 }
 
+// A dialog whose queue never runs empty: every message it handles posts the
+// next one, as a busy control or another thread can.
+class BusyDialog : public kx::Dialog {
+ public:
+  BusyDialog() : Dialog(kModalTemplate) {}
+  bool visible = false;
+
+ protected:
+  bool OnInit() override {
+    start_ = GetTickCount();
+    Post(WM_APP);
+    return true;
+  }
+  bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT&) override {
+    if (msg != WM_APP) return false;
+    visible = IsWindowVisible(hwnd_) != FALSE;
+    if (visible || GetTickCount() - start_ > 3000)
+      EndModal(IDOK);
+    else
+      Post(WM_APP);
+    return true;
+  }
+
+ private:
+  DWORD start_ = 0;
+};
+
+TEST(ModalLoop, ShowsTheDialogEvenWhenItsQueueNeverRunsEmpty) {
+  BusyDialog dialog;
+  EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
+  EXPECT_TRUE(dialog.visible);
+}
+
 TEST(ModalLoop, ButtonsEscapeAndCloseBoxEndWithTheirAnswers) {
   struct Case {
     const char* what;
