@@ -13,6 +13,7 @@
 #include "base/product.h"
 #include "base/settings_store.h"
 #include "disk/del_drv_dlg.h"
+#include "disk/wipe_dlg.h"
 #include "framework/module.h"
 #include "framework/window.h"
 #include "ui/app_icon.h"
@@ -39,7 +40,8 @@ const GroupSpec kGroups[CKXDlg::kGroupCount] = {
      {{ID_DELETE_FILES, IDI_FILE},
       {ID_DELETE_FOLDER, IDI_FOLDER},
       {ID_BATCH_DELETE, IDR_MAINFRAME},
-      {ID_ERASE_DISK, IDI_DISK}}},
+      {ID_ERASE_DISK, IDI_DISK},
+      {ID_WIPE_FREE, IDI_WIPE}}},
     {8,
      {{ID_CONTEXT_MENU, IDI_CMENU},
       {ID_PASSWORD, IDI_PASSWORD},
@@ -58,7 +60,7 @@ const CommandKey kCommandKeys[] = {
     {ID_DELETE_FILES, "DelFile"},     {ID_DELETE_FOLDER, "DelFolder"}, {ID_ERASE_DISK, "DelDrv"},
     {ID_BATCH_DELETE, "DelAll"},      {ID_CONTEXT_MENU, "CMenu"},      {ID_PASSWORD, "Password"},
     {ID_LANGUAGE, "Language"},        {ID_OPTIONS, "Options"},         {ID_ABOUT, "About"},
-    {ID_HELP_CONTENT, "HelpContent"},
+    {ID_HELP_CONTENT, "HelpContent"}, {ID_WIPE_FREE, "WipeFree"},
 };
 
 constexpr unsigned kNoCommand = 0xFFFF;
@@ -327,6 +329,9 @@ bool CKXDlg::OnCommand(int id, int code, HWND control) {
       return true;
     case ID_ERASE_DISK:
       RunEraseDisk();
+      return true;
+    case ID_WIPE_FREE:
+      RunWipeFreeSpace();
       return true;
     case ID_BATCH_DELETE:
       BatchDelete();
