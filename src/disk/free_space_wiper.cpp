@@ -180,6 +180,18 @@ class Wipe {
   // Small files until no file record is left, where records hold contents.
   bool FillSmall() {
     if (!KeepsContentsInRecords(volume_.fileSystem)) return true;
+    const size_t first = files_.size();
+    if (!MakeSmallFiles()) return false;
+    // Flushed before they go: a file removed before its data reached the
+    // disk would have overwritten nothing. Together, after all were
+    // written, the system writes most of them back on its own meanwhile.
+    for (size_t i = first; i < files_.size(); ++i) {
+      if (!Flush(files_[i].Get())) return false;
+    }
+    return true;
+  }
+
+  bool MakeSmallFiles() {
     for (bool full = false;;) {
       if (!host_.BeforeBlock()) return Stop();
       const uint64_t freeBefore = FreeBytes();
@@ -187,15 +199,11 @@ class Wipe {
       if (!NewFile(L'S', false, file, full)) return false;
       if (full) return true;
       if (fill_.random && !Generate(kSmallFileSize)) return false;
-      // Flushed at once: a file removed before its data reached the disk
-      // would have overwritten nothing.
       const bool written = WriteAt(file.Get(), 0, block_, kSmallFileSize);
       const DWORD error = written ? ERROR_SUCCESS : GetLastError();
-      const HANDLE made = file.Get();
       files_.push_back(std::move(file));
       if (written) {
         Wrote(kSmallFileSize);
-        if (!Flush(made)) return false;
         // The file took a new record: the free ones are used up, and the
         // record table never gives back what it grew by.
         if (RecordTableGrew(freeBefore, FreeBytes(), volume_.clusterSize)) return true;

@@ -4,12 +4,15 @@
 # unmounting it: no block of the files deleted before may be left on it,
 # nothing the wipe made may be left on the volume, and the volume's free
 # space and the file beside the deleted tree must be as they were.
-#   wipe_forensic_test.sh ext2|ntfs deleted|destroyed|cancel|fail
+#   wipe_forensic_test.sh ext2|ntfs deleted|destroyed|cancel|fail|close|kill
 #       <wine-run> <wipe_run.exe> <forensic_run.exe> [screenshots]
 # deleted:   the tree was deleted the ordinary way before the wipe;
 # destroyed: the tree was destroyed by the program (no wipe), then wiped;
 # cancel:    the wipe is cancelled once it has written something;
-# fail:      every write past 2 MiB of a file fails ("file too large").
+# fail:      every write past 2 MiB of a file fails ("file too large");
+# close:     the program is told to close while it wipes;
+# kill:      the process is killed while it wipes, then the drive is wiped
+#            again, which takes away what the killed one left.
 # Needs root for the loop and FUSE mounts; fails, never skips, without them.
 set -euo pipefail
 fs=$1 case=$2 wine_run=$3 wipe_run=$4 forensic_run=$5 shots=${6:-}
@@ -38,7 +41,7 @@ mkdir "$mnt"
 
 # The cancelled wipe needs a volume that takes a moment to fill.
 size=32M
-[ "$case" = cancel ] && size=160M
+case $case in cancel | close | kill) size=160M ;; esac
 truncate -s "$size" "$image"
 case $fs in
   ext2) mkfs.ext2 -q -F -b 1024 "$image" >"$log" 2>&1 || fail "mkfs.ext2: $(cat "$log")" ;;
@@ -82,6 +85,11 @@ wipe() { "$wine_run" "$wipe_run" W "$mnt" "$1" $shots; }
 case $case in
   deleted | destroyed) wipe wipe || fail "the wipe did not run through" ;;
   cancel) wipe cancel || fail "the cancelled wipe did not end as it should" ;;
+  close) wipe close || fail "the program told to close did not end as it should" ;;
+  kill)
+    wipe kill || fail "the killed wipe left more than its empty folder"
+    wipe wipe || fail "the wipe after the killed one did not run through"
+    ;;
   fail) (trap '' XFSZ; ulimit -f 2048; wipe fail) || fail "the failed wipe did not end as it should" ;;
 esac
 left=$(find "$mnt" -mindepth 1 -maxdepth 1 -name 'KX*' | wc -l)
@@ -98,5 +106,5 @@ echo "WIPE $fs $case: marked blocks before the wipe $deleted of $total, after $f
 [ "$same" = yes ] && [ "$kept" -eq "$sentinel" ] || fail "the sentinel did not survive whole"
 case $case in
   deleted) [ "$deleted" -gt 0 ] || fail "no marked block was left to wipe" ;;&
-  deleted | destroyed) [ "$found" -eq 0 ] || fail "$found marked blocks are still on the image ($left_files)" ;;
+  deleted | destroyed | kill) [ "$found" -eq 0 ] || fail "$found marked blocks are still on the image ($left_files)" ;;
 esac
