@@ -41,9 +41,9 @@ DWORD MakeFile(HANDLE folder, const std::wstring& name, bool unbuffered, kx::Fil
   const ULONG options = FILE_NON_DIRECTORY_FILE | FILE_DELETE_ON_CLOSE |
                         FILE_SYNCHRONOUS_IO_NONALERT |
                         (unbuffered ? FILE_NO_INTERMEDIATE_BUFFERING : 0);
-  const NTSTATUS result = NtCreateFile(&made, GENERIC_WRITE | DELETE | SYNCHRONIZE, &attributes,
-                                       &status, nullptr, FILE_ATTRIBUTE_HIDDEN, 0, FILE_CREATE,
-                                       options, nullptr, 0);
+  const NTSTATUS result =
+      NtCreateFile(&made, GENERIC_WRITE | DELETE | SYNCHRONIZE, &attributes, &status, nullptr,
+                   FILE_ATTRIBUTE_HIDDEN, 0, FILE_CREATE, options, nullptr, 0);
   if (result < 0) return RtlNtStatusToDosError(result);
   file.Reset(made);
   return ERROR_SUCCESS;
@@ -82,9 +82,8 @@ class Wipe {
     // Where small files live in file records, a new file needs room in the
     // folder's index too: a little space is kept for it until the small
     // files are made, then filled as well.
-    const uint64_t reserve = KeepsContentsInRecords(volume_.fileSystem)
-                                 ? RecordPhaseReserve(volume_.freeSpace)
-                                 : 0;
+    const uint64_t reserve =
+        KeepsContentsInRecords(volume_.fileSystem) ? RecordPhaseReserve(volume_.freeSpace) : 0;
     const bool done = MakeFolder() && FillLarge(volume_.freeSpace - reserve) && FillSmall() &&
                       FillLarge(~0ull) && CloseLarge();
     outcome_.result = done ? WipeResult::Wiped : end_;
@@ -111,12 +110,11 @@ class Wipe {
     SetFileAttributesW(folderPath_.c_str(), FILE_ATTRIBUTE_HIDDEN);
     // The folder is held from now on and goes with its handle; a folder that
     // is no folder of its own (a link laid in its place) is not written into.
-    folder_.Reset(CreateFileW(folderPath_.c_str(), FILE_LIST_DIRECTORY | FILE_ADD_FILE |
-                                                       FILE_READ_ATTRIBUTES | DELETE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT |
-                                  FILE_FLAG_DELETE_ON_CLOSE,
-                              nullptr));
+    folder_.Reset(CreateFileW(
+        folderPath_.c_str(), FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_READ_ATTRIBUTES | DELETE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_DELETE_ON_CLOSE,
+        nullptr));
     if (!folder_) {
       Failed(GetLastError(), false);
       return false;
@@ -146,7 +144,8 @@ class Wipe {
         length_ = kWipeBlock;
       }
       const uint64_t room = stopAt - outcome_.written;
-      const uint32_t next = NextWipeWrite(largeDone_, limit, room < length_ ? uint32_t(room) : length_, sector);
+      const uint32_t next =
+          NextWipeWrite(largeDone_, limit, room < length_ ? uint32_t(room) : length_, sector);
       if (next == 0) {
         if (!CloseLarge()) return false;
         continue;

@@ -14,8 +14,8 @@ constexpr unsigned kDriveFixed = 3;      // DRIVE_FIXED
 
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
   for (size_t i = 0; prefix[i]; ++i) {
-    if (i >= text.size() ||
-        std::toupper(static_cast<unsigned char>(text[i])) != std::toupper(static_cast<unsigned char>(prefix[i])))
+    if (i >= text.size() || std::toupper(static_cast<unsigned char>(text[i])) !=
+                                std::toupper(static_cast<unsigned char>(prefix[i])))
       return false;
   }
   return true;

@@ -1,8 +1,8 @@
 // A wipe whose process was killed leaves at most its empty hidden folder at
 // the drive's root; the next wipe removes it, and nothing that only looks
 // like it. Drive M: (a folder of its own) stands for the volume.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 

@@ -19,8 +19,8 @@
 #include "support/report_window.h"
 #include "support/scratch_folder.h"
 #include "support/screenshot.h"
-#include "support/wine_drives.h"
 #include "support/window_search.h"
+#include "support/wine_drives.h"
 
 namespace {
 
@@ -127,8 +127,10 @@ int Wipe(char letter, const std::string& mode, bool screenshots) {
       result = Fail("the bar never moved");
     kxtest::Click(wipe, IDCANCEL);
     HWND ask = WaitForWindowWith(pid, "Karvex", IDYES);
-    if (ask) kxtest::Click(ask, IDYES);
-    else result = Fail("no cancel question");
+    if (ask)
+      kxtest::Click(ask, IDYES);
+    else
+      result = Fail("no cancel question");
   } else if (mode == "fail") {
     HWND prompt = WaitForWindowWith(pid, kTitle, IDRETRY, 120000);
     if (prompt) {
@@ -160,8 +162,11 @@ int Wipe(char letter, const std::string& mode, bool screenshots) {
   const std::string summary = kxtest::ItemText(report, 1080);
   std::printf("wipe_run: the report said: %s\n", summary.c_str());
   if (screenshots) kxtest::SaveScreenshot(report, "wipe-report");
-  const char* expected = mode == "cancel" ? "was stopped" : mode == "fail" ? "failed" : "was overwritten";
-  if (summary.find(expected) == std::string::npos) result = Fail("the report does not say it " + std::string(expected));
+  const char* expected = mode == "cancel" ? "was stopped"
+                         : mode == "fail" ? "failed"
+                                          : "was overwritten";
+  if (summary.find(expected) == std::string::npos)
+    result = Fail("the report does not say it " + std::string(expected));
   PostMessageA(report, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   kxtest::WaitFor([&] { return !IsWindow(wipe); }, 20000);
   if (!program.End(main)) result = Fail("the program did not end");
@@ -171,9 +176,11 @@ int Wipe(char letter, const std::string& mode, bool screenshots) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) return Fail("usage: wipe_run <letter> <Unix folder> wipe|cancel|fail [screenshots]");
+  if (argc < 4)
+    return Fail("usage: wipe_run <letter> <Unix folder> wipe|cancel|fail [screenshots]");
   const char letter = static_cast<char>(argv[1][0] & ~0x20);
-  if (!kxtest::DefineWineDrive(letter, DRIVE_FIXED, argv[2])) return Fail("cannot define the drive");
+  if (!kxtest::DefineWineDrive(letter, DRIVE_FIXED, argv[2]))
+    return Fail("cannot define the drive");
   const std::string root = std::string(1, letter) + ":\\";
   char fileSystem[MAX_PATH + 1] = {};
   GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
