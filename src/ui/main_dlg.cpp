@@ -23,6 +23,7 @@
 #include "ui/ui_ids.h"
 #include "widgets/file_dialog.h"
 #include "widgets/folder_browser.h"
+#include "widgets/task_panel_math.h"
 
 namespace {
 
@@ -174,7 +175,9 @@ void CKXDlg::BuildGroups() {
 void CKXDlg::GrowToShowGroups() {
   RECT panel{}, window{}, work{};
   GetClientRect(taskPanel_, &panel);
-  const int missing = taskPanel_.ContentHeight() - panel.bottom;
+  // The last group keeps the margin below it that the first has above it,
+  // or its lower edge ends on the status bar.
+  const int missing = taskPanel_.ContentHeight() + taskpanel::kPanelMargin - panel.bottom;
   if (missing <= 0) return;
   GetWindowRect(hwnd_, &window);
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
