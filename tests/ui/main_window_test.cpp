@@ -28,8 +28,8 @@
 #include "ui/deleting.h"
 #include "ui/main_dlg.h"
 #include "ui/ui_ids.h"
-#include "widgets/task_panel_math.h"
 #include "ui/window_host.h"
+#include "widgets/task_panel_math.h"
 
 namespace {
 
