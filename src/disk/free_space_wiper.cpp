@@ -29,7 +29,10 @@ std::wstring Root(char letter) { return {L'\\', L'\\', L'?', L'\\', wchar_t(lett
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 // A new file in the folder behind the handle, made through that handle;
-// ERROR_SUCCESS or the system's reason.
+// ERROR_SUCCESS or the system's reason. The folder is hidden, its files are
+// plain: an attribute of their own can cost a small file a cluster (ntfs-3g
+// keeps it as an extended attribute), where its contents should stay inside
+// its record.
 DWORD MakeFile(HANDLE folder, const std::wstring& name, bool unbuffered, kx::FileHandle& file) {
   UNICODE_STRING text;
   text.Buffer = const_cast<wchar_t*>(name.c_str());
@@ -43,7 +46,7 @@ DWORD MakeFile(HANDLE folder, const std::wstring& name, bool unbuffered, kx::Fil
                         (unbuffered ? FILE_NO_INTERMEDIATE_BUFFERING : 0);
   const NTSTATUS result =
       NtCreateFile(&made, GENERIC_WRITE | DELETE | SYNCHRONIZE, &attributes, &status, nullptr,
-                   FILE_ATTRIBUTE_HIDDEN, 0, FILE_CREATE, options, nullptr, 0);
+                   FILE_ATTRIBUTE_NORMAL, 0, FILE_CREATE, options, nullptr, 0);
   if (result < 0) return RtlNtStatusToDosError(result);
   file.Reset(made);
   return ERROR_SUCCESS;
@@ -119,9 +122,11 @@ class Wipe {
       Failed(GetLastError(), false);
       return false;
     }
+    // Made moments ago, it holds nothing; a folder that does is another's.
     const HandleFacts facts = engine::FactsOf(folder_.Get());
     if (!facts.known || !(facts.attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        (facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) || FolderEntries() != 0) {
+      folderMade_ = false;
       outcome_.error = kReasonOutsideSelection;
       end_ = WipeResult::Failed;
       return false;
@@ -191,9 +196,10 @@ class Wipe {
   }
 
   bool MakeSmallFiles() {
+    const uint64_t freeAtStart = FreeBytes();
+    uint32_t made = 0;
     for (bool full = false;;) {
       if (!host_.BeforeBlock()) return Stop();
-      const uint64_t freeBefore = FreeBytes();
       kx::FileHandle file;
       if (!NewFile(L'S', false, file, full)) return false;
       if (full) return true;
@@ -203,9 +209,11 @@ class Wipe {
       files_.push_back(std::move(file));
       if (written) {
         Wrote(kSmallFileSize);
-        // The file took a new record: the free ones are used up, and the
-        // record table never gives back what it grew by.
-        if (RecordTableGrew(freeBefore, FreeBytes(), volume_.clusterSize)) return true;
+        // More space went than the folder's index takes: the free records
+        // are used up, and the record table never gives back what it grew by.
+        const uint64_t freeNow = FreeBytes();
+        const uint64_t taken = freeNow < freeAtStart ? freeAtStart - freeNow : 0;
+        if (RecordTableGrew(taken, ++made, volume_.clusterSize)) return true;
       } else if (IsFull(error)) {
         return true;
       } else if (!Failed(error)) {
@@ -274,23 +282,17 @@ class Wipe {
 
   // Every file goes with its handle; what still answers to its name did not.
   void RemoveAll() {
-    files_.push_back(std::move(large_));
+    if (large_) files_.push_back(std::move(large_));
     for (kx::FileHandle& file : files_) {
       engine::DisposeThrough(file.Get());
       file.Reset();
     }
     outcome_.filesRemoved = outcome_.filesMade;
-    if (folder_) {
-      WIN32_FIND_DATAW found;
-      kx::FindHandle find(FindFirstFileW((folderPath_ + L"\\*").c_str(), &found));
-      for (bool more = bool(find); more; more = FindNextFileW(find.Get(), &found)) {
-        if (std::wcscmp(found.cFileName, L".") && std::wcscmp(found.cFileName, L".."))
-          --outcome_.filesRemoved;
-      }
-      find.Reset();
+    if (folder_ && folderMade_) {
+      outcome_.filesRemoved -= FolderEntries();
       engine::DisposeThrough(folder_.Get());
-      folder_.Reset();
     }
+    folder_.Reset();
     if (folderMade_) {
       const DWORD left = GetFileAttributesW(folderPath_.c_str());
       outcome_.folderRemoved = left == INVALID_FILE_ATTRIBUTES;
@@ -299,6 +301,17 @@ class Wipe {
     } else {
       outcome_.folderRemoved = true;
     }
+  }
+
+  // What the folder holds besides itself and its parent.
+  uint32_t FolderEntries() const {
+    uint32_t entries = 0;
+    WIN32_FIND_DATAW found;
+    kx::FindHandle find(FindFirstFileW((folderPath_ + L"\\*").c_str(), &found));
+    for (bool more = bool(find); more; more = FindNextFileW(find.Get(), &found) != 0) {
+      if (std::wcscmp(found.cFileName, L".") && std::wcscmp(found.cFileName, L"..")) ++entries;
+    }
+    return entries;
   }
 
   void Release() {

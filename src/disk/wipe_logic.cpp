@@ -63,10 +63,12 @@ uint64_t RecordPhaseReserve(uint64_t freeSpace) {
   return reserve < freeSpace ? reserve : freeSpace;
 }
 
-bool RecordTableGrew(uint64_t freeBefore, uint64_t freeAfter, uint32_t clusterSize) {
+bool RecordTableGrew(uint64_t taken, uint32_t files, uint32_t clusterSize) {
+  // An index entry of a name such as "S0000002A.tmp", rounded up.
+  constexpr uint64_t kIndexEntry = 128;
   constexpr uint64_t kIndexBlock = 4096;
-  const uint64_t indexBlock = clusterSize > kIndexBlock ? clusterSize : kIndexBlock;
-  return freeAfter < freeBefore && freeBefore - freeAfter > indexBlock;
+  const uint64_t block = clusterSize > kIndexBlock ? clusterSize : kIndexBlock;
+  return taken > files * kIndexEntry + 2 * block;
 }
 
 uint32_t NextWipeWrite(uint64_t done, uint64_t limit, uint32_t block, uint32_t sectorSize) {

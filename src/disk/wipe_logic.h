@@ -29,10 +29,11 @@ bool KeepsContentsInRecords(const std::string& fileSystem);
 // up to 64 MiB, never more than there is.
 uint64_t RecordPhaseReserve(uint64_t freeSpace);
 
-// Whether making one small file took more of the volume (free bytes before
-// and after) than one block of its folder's index (4 KiB): then the file
-// record table grew, since no free record was left.
-bool RecordTableGrew(uint64_t freeBefore, uint64_t freeAfter, uint32_t clusterSize);
+// Whether making `files` small files took more of the volume (`taken` bytes)
+// than their folder's index can have taken: an entry each, and two blocks
+// (of 4 KiB or a cluster) for the index's first block and the one being
+// filled. Then the file record table grew, since no free record was left.
+bool RecordTableGrew(uint64_t taken, uint32_t files, uint32_t clusterSize);
 
 // The next write of a file that has `done` of `limit` bytes: a whole block,
 // or what is left below the limit, in whole sectors; 0 when the file is done.

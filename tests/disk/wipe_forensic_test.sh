@@ -3,7 +3,8 @@
 # prefix, from the real program's main window, and reads the raw image after
 # unmounting it: no block of the files deleted before may be left on it,
 # nothing the wipe made may be left on the volume, and the volume's free
-# space and the file beside the deleted tree must be as they were.
+# space (but for one step of NTFS's file record table) and the file beside
+# the deleted tree must be as they were.
 #   wipe_forensic_test.sh ext2|ntfs deleted|destroyed|cancel|fail|close|kill
 #       <wine-run> <wipe_run.exe> <forensic_run.exe> [screenshots]
 # deleted:   the tree was deleted the ordinary way before the wipe;
@@ -102,7 +103,13 @@ echo "WIPE $fs $case: marked blocks before the wipe $deleted of $total, after $f
   "free blocks $free_before before, $free_after after; left at the root $left;" \
   "sentinel intact $same ($kept of $sentinel blocks)"
 [ "$left" -eq 0 ] || fail "the wipe left $left items at the volume's root"
-[ "$free_after" -eq "$free_before" ] || fail "free blocks were $free_before, are $free_after"
+# NTFS never gives back what its file record table grew by, and the wipe can
+# only tell that no free record was left once the table has grown: one step
+# (16 records of 1 KiB under ntfs-3g) is allowed there, no more.
+grown_allowed=0
+[ "$fs" = ntfs ] && grown_allowed=$((16 * 1024 / 4096))
+[ "$free_after" -le "$free_before" ] && [ $((free_before - free_after)) -le "$grown_allowed" ] ||
+  fail "free blocks were $free_before, are $free_after"
 [ "$same" = yes ] && [ "$kept" -eq "$sentinel" ] || fail "the sentinel did not survive whole"
 case $case in
   deleted) [ "$deleted" -gt 0 ] || fail "no marked block was left to wipe" ;;&

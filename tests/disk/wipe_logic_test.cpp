@@ -60,11 +60,15 @@ TEST(WipeLogicTest, WritesAreWholeSectorsUpToTheLimitAndShrinkToTheLastSector) {
 }
 
 TEST(WipeLogicTest, SmallFilesStopWhenTheRecordTableGrows) {
-  EXPECT_FALSE(RecordTableGrew(1000000, 1000000, 4096));
-  EXPECT_FALSE(RecordTableGrew(1000000, 1000000 - 4096, 4096));  // an index block
-  EXPECT_FALSE(RecordTableGrew(1000000, 1000000 - 4096, 512));
-  EXPECT_TRUE(RecordTableGrew(1000000, 1000000 - 2 * 4096, 4096));
-  EXPECT_FALSE(RecordTableGrew(1000000, 1000000 + 8192, 4096));  // another program freed space
+  EXPECT_FALSE(RecordTableGrew(0, 1, 4096));
+  // The index leaves the folder's record for a block of its own, and grows.
+  EXPECT_FALSE(RecordTableGrew(2 * 4096, 3, 4096));
+  EXPECT_FALSE(RecordTableGrew(2 * 4096 + 40 * 128, 40, 4096));
+  EXPECT_FALSE(RecordTableGrew(2 * 4096, 3, 512));
+  EXPECT_FALSE(RecordTableGrew(2 * 65536, 3, 65536));
+  // A step of new records (ntfs-3g takes 64 KiB at a time).
+  EXPECT_TRUE(RecordTableGrew(4096 + 65536, 10, 4096));
+  EXPECT_TRUE(RecordTableGrew(2 * 4096 + 3 * 128 + 1, 3, 4096));
   EXPECT_EQ(RecordPhaseReserve(0), 0u);
   EXPECT_EQ(RecordPhaseReserve(512 << 10), 512u << 10);
   EXPECT_EQ(RecordPhaseReserve(32ull << 20), 1u << 20);

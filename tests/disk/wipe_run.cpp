@@ -1,11 +1,12 @@
-// wipe_run <letter> <Unix folder> wipe|cancel|fail [screenshots]: makes the
+// wipe_run <letter> <Unix folder> wipe|cancel|fail|kill|close [screenshots]: makes the
 // folder a fixed drive of the running Wine session under the letter, wipes
 // that drive's free space from the real program's main window, as a user who
 // chooses it and confirms, and removes the drive again. "cancel" cancels the
 // wipe once it has written something; "fail" expects the error prompt of a
-// write that failed and answers Cancel. Answers 0 only when the wipe ended as
-// asked, with its report, and nothing it made is left at the drive's root.
-// The wipe's forensic test scans the image afterwards.
+// write that failed and answers Cancel; "kill" ends the process once the wipe
+// has written something, "close" tells the program to close then. Answers 0 only when the wipe
+// ended as asked, with its report, and nothing it made is left at the drive's root. The wipe's
+// forensic test scans the image afterwards.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -78,6 +79,22 @@ class Program {
     return true;
   }
   DWORD Id() const { return info_.dwProcessId; }
+  // Ends the process as the system does, with no word to it.
+  int Kill() {
+    TerminateProcess(process_.Get(), 1);
+    WaitForSingleObject(process_.Get(), 30000);
+    return 0;
+  }
+  // Tells the program to close while it wipes: it ends (a report on the way
+  // is closed) or it fails.
+  int Close() {
+    kxtest::ReportCloser reports(info_.dwProcessId);
+    for (HWND w : kxtest::WindowsWithCaption(info_.dwProcessId, "Karvex"))
+      PostMessageA(w, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_.Get(), 60000) == WAIT_OBJECT_0) return 0;
+    TerminateProcess(process_.Get(), 1);
+    return Fail("the program did not end when told to close");
+  }
   // Closes the main window; false when the program did not end.
   bool End(HWND main) {
     PostMessageA(main, WM_CLOSE, 0, 0);
@@ -121,6 +138,12 @@ int Wipe(char letter, const std::string& mode, bool screenshots) {
   kxtest::Click(question, IDYES);
 
   int result = 0;
+  if (mode == "kill" || mode == "close") {
+    HWND bar = GetDlgItem(wipe, IDC_ERASE_PROGRESS);
+    if (!kxtest::WaitFor([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) > 0; }, 60000))
+      return Fail("the bar never moved");
+    return mode == "kill" ? program.Kill() : program.Close();
+  }
   if (mode == "cancel") {
     HWND bar = GetDlgItem(wipe, IDC_ERASE_PROGRESS);
     if (!kxtest::WaitFor([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) > 0; }, 60000))
@@ -192,7 +215,8 @@ int main(int argc, char** argv) {
   HANDLE find = FindFirstFileA((root + "KX*").c_str(), &found);
   if (find != INVALID_HANDLE_VALUE) {
     const std::string folder = root + found.cFileName;
-    const bool empty = kxtest::Listing(folder).empty();
+    // The system closes a killed process's handles a moment after it ends.
+    const bool empty = kxtest::WaitFor([&] { return kxtest::Listing(folder).empty(); }, 10000);
     std::printf("wipe_run: left at the drive's root: %s (%s)\n", found.cFileName,
                 empty ? "empty" : "not empty");
     if (std::string(argv[3]) != "kill" || !empty) result = Fail("the wipe left " + folder);
