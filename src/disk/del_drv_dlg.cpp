@@ -13,6 +13,7 @@
 #include "disk/disk_logic.h"
 #include "disk/drv_dlg.h"
 #include "disk/raw_volume.h"
+#include "disk/saved_fill.h"
 #include "disk/volume_guard.h"
 #include "engine/delete_job.h"
 #include "engine/fill_buffer.h"
@@ -58,34 +59,6 @@ bool MayErase(char letter, HWND owner) {
   MessageBoxA(owner, text.c_str(), EraseText("Title"), MB_ICONHAND | MB_OK);
   return false;
 }
-
-// The fill of one erase, chosen by the saved settings: random data, or the
-// fill buffer built from the pattern; and whether to read it back.
-class FillBuffer {
- public:
-  FillBuffer() {
-    LoadConfig(settings_);
-    LoadShredOptions(options_);
-    fill_.verify = options_.verify != 0;
-    if (options_.randomFill)
-      fill_.random = SystemRandom;
-    else if (BuildFillBuffer(data_, settings_.fillPattern, settings_.fillLength))
-      fill_.pattern = data_;
-  }
-  ~FillBuffer() { FreeFillBuffer(data_); }
-  FillBuffer(const FillBuffer&) = delete;
-  FillBuffer& operator=(const FillBuffer&) = delete;
-  bool Usable() const { return fill_.pattern || fill_.random; }
-  const EraseFill& Fill() const { return fill_; }
-  const ConfigRecord& Settings() const { return settings_; }
-  const ShredOptions& Options() const { return options_; }
-
- private:
-  ConfigRecord settings_;
-  ShredOptions options_ = {};
-  uint8_t* data_ = nullptr;
-  EraseFill fill_;
-};
 
 // The drive text on one line, one space between its parts: the report's
 // summary shows no tabs.
@@ -356,7 +329,7 @@ void CKXDelDrvDlg::RunSteps() {
 }
 
 void CKXDelDrvDlg::EraseVolume(RawVolume& volume, uint64_t size) {
-  FillBuffer fill;
+  SavedFill fill;
   if (!fill.Usable()) {
     outcome_ = EraseOutcome{};
     outcome_.error = ERROR_NOT_ENOUGH_MEMORY;

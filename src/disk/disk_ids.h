@@ -2,6 +2,7 @@
 // Resources of the disk chooser and the disk eraser.
 #define IDD_CHOOSE_DISK 155
 #define IDD_ERASE_DISK 156
+#define IDD_WIPE_FREE 157
 #define IDI_STEP_DONE 155     // the tick beside finished steps
 #define IDI_STEP_CURRENT 156  // the arrow beside the step in progress
 
@@ -11,3 +12,5 @@
 #define IDC_ERASE_PAUSE 1007
 #define IDC_ERASE_PROGRESS 1008
 #define IDC_DISK_GROUP 1063
+// The wipe: what has been written of the free space.
+#define IDC_WIPE_STATUS 1064

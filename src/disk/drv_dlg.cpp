@@ -8,6 +8,7 @@
 #include "disk/disk_ids.h"
 #include "disk/disk_logic.h"
 #include "disk/volume_guard.h"
+#include "disk/wipe_logic.h"
 #include "framework/handle.h"
 #include "lang/text_store.h"
 
@@ -61,7 +62,9 @@ void CKXDrvDlg::FillDriveList() {
 
 void CKXDrvDlg::AddDrive(char letter) {
   const char root[] = {letter, ':', '\\', '\0'};
-  if (skipCdRom && GetDriveTypeA(root) == DRIVE_CDROM) return;
+  const UINT type = GetDriveTypeA(root);
+  if (skipCdRom && type == DRIVE_CDROM) return;
+  if (onlyLocalDisks && !OfferedForWipe(type)) return;
   if (skipSystemDrive && GuardOf(letter, guarded_) != DriveGuard::Free) return;
   SHFILEINFOA info{};
   UINT flags = SHGFI_ICON | SHGFI_DISPLAYNAME | (smallIcons ? SHGFI_SMALLICON : 0);

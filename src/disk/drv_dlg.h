@@ -21,6 +21,8 @@ class CKXDrvDlg : public kx::Dialog {
   // program are never listed while this is set, under whatever letter.
   bool skipSystemDrive = true;
   bool skipCdRom = true;
+  // Only fixed and removable drives are listed.
+  bool onlyLocalDisks = false;
   char selectedDrive = 0;
 
  protected:

@@ -69,6 +69,7 @@ constexpr EnglishText kEnglishTexts[] = {
     {"Menu", "DelFile", "Delete one or more files"},
     {"Menu", "DelFolder", "Delete a folder"},
     {"Menu", "DelDrv", "Erase a disk"},
+    {"Menu", "WipeFree", "Wipe free space"},
     {"Menu", "DelAll", "Batch Delete"},
     {"Menu", "CMenu", "Setup context menu"},
     {"Menu", "Password", "Setup password"},
@@ -79,6 +80,7 @@ constexpr EnglishText kEnglishTexts[] = {
     {"Menu", "DelFileInfo", "Choose one or more files to delete them with %Name%"},
     {"Menu", "DelFolderInfo", "Choose a folder to delete it with %Name%"},
     {"Menu", "DelDrvInfo", "Erase the contents of a disk or partition"},
+    {"Menu", "WipeFreeInfo", "Overwrite what deleted files left in the free space of a drive"},
     {"Menu", "DelAllInfo", "Allows you to delete files and folders freely"},
     {"Menu", "CMenuInfo", "Enable or disable the context menu in Windows Explorer"},
     {"Menu", "PasswordInfo", "Set a password to protect the software and delete operations"},
@@ -158,6 +160,12 @@ constexpr EnglishText kEnglishTexts[] = {
     {"EraseDisk", "NoBootDisk",
      "The disk %1 can not be erased: it holds the files that start Windows."},
     {"EraseDisk", "NoProgramDisk", "The disk %1 can not be erased: it holds the running %Name%."},
+    {"WipeFree", "Title", "Wipe Free Space"},
+    {"WipeFree", "Drive", "%1\r\nFree space: %2"},
+    {"WipeFree", "Confirm",
+     "Are you sure you want to wipe the free space of the following drive?\r\n\r\n%1\r\nFree "
+     "space: %2\r\n\r\nThe drive is full for a while; its files are not touched."},
+    {"WipeFree", "Written", "Written: %1 of %2"},
     {"ChooseDisk", "Title", "Choose Disk"},
     {"ChooseDisk", "Info", "Choose a disk:"},
     {"Report", "Title", "Report"},
@@ -210,6 +218,18 @@ constexpr EnglishText kEnglishTexts[] = {
      "The erase was stopped: %1 of %2 were overwritten, the rest still holds its data."},
     {"Report", "DiskFailed",
      "The erase failed: %1 of %2 were overwritten, the rest still holds its data."},
+    {"Report", "WipeDone", "The free space was overwritten: %1 written (%2 were free)."},
+    {"Report", "WipeStopped",
+     "The wipe was stopped: %1 of %2 of free space were overwritten, the rest still holds what "
+     "was there."},
+    {"Report", "WipeFailed",
+     "The wipe failed: %1 of %2 of free space were overwritten, the rest still holds what was "
+     "there."},
+    {"Report", "WipeFree", "Free space: %1"},
+    {"Report", "WipeFiles", "Files made: %1, removed: %2"},
+    {"Report", "WipeLeft",
+     "Not everything the wipe made could be removed: a hidden folder KX...tmp stays at the "
+     "drive's root."},
 };
 static_assert(sizeof(kEnglishTexts) / sizeof(kEnglishTexts[0]) == kEnglishTextCount - 2,
               "every built-in text but Name and Ver is in the table");

@@ -9,4 +9,4 @@
 void RegisterEnglishTexts(const char* versionText);
 
 // How many texts RegisterEnglishTexts registers.
-constexpr int kEnglishTextCount = 157;
+constexpr int kEnglishTextCount = 169;

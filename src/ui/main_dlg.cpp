@@ -13,6 +13,7 @@
 #include "base/product.h"
 #include "base/settings_store.h"
 #include "disk/del_drv_dlg.h"
+#include "disk/wipe_dlg.h"
 #include "framework/module.h"
 #include "framework/window.h"
 #include "ui/app_icon.h"
@@ -22,6 +23,7 @@
 #include "ui/ui_ids.h"
 #include "widgets/file_dialog.h"
 #include "widgets/folder_browser.h"
+#include "widgets/task_panel_math.h"
 
 namespace {
 
@@ -39,7 +41,8 @@ const GroupSpec kGroups[CKXDlg::kGroupCount] = {
      {{ID_DELETE_FILES, IDI_FILE},
       {ID_DELETE_FOLDER, IDI_FOLDER},
       {ID_BATCH_DELETE, IDR_MAINFRAME},
-      {ID_ERASE_DISK, IDI_DISK}}},
+      {ID_ERASE_DISK, IDI_DISK},
+      {ID_WIPE_FREE, IDI_WIPE}}},
     {8,
      {{ID_CONTEXT_MENU, IDI_CMENU},
       {ID_PASSWORD, IDI_PASSWORD},
@@ -58,7 +61,7 @@ const CommandKey kCommandKeys[] = {
     {ID_DELETE_FILES, "DelFile"},     {ID_DELETE_FOLDER, "DelFolder"}, {ID_ERASE_DISK, "DelDrv"},
     {ID_BATCH_DELETE, "DelAll"},      {ID_CONTEXT_MENU, "CMenu"},      {ID_PASSWORD, "Password"},
     {ID_LANGUAGE, "Language"},        {ID_OPTIONS, "Options"},         {ID_ABOUT, "About"},
-    {ID_HELP_CONTENT, "HelpContent"},
+    {ID_HELP_CONTENT, "HelpContent"}, {ID_WIPE_FREE, "WipeFree"},
 };
 
 constexpr unsigned kNoCommand = 0xFFFF;
@@ -172,7 +175,9 @@ void CKXDlg::BuildGroups() {
 void CKXDlg::GrowToShowGroups() {
   RECT panel{}, window{}, work{};
   GetClientRect(taskPanel_, &panel);
-  const int missing = taskPanel_.ContentHeight() - panel.bottom;
+  // The last group keeps the margin below it that the first has above it,
+  // or its lower edge ends on the status bar.
+  const int missing = taskPanel_.ContentHeight() + taskpanel::kPanelMargin - panel.bottom;
   if (missing <= 0) return;
   GetWindowRect(hwnd_, &window);
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -327,6 +332,9 @@ bool CKXDlg::OnCommand(int id, int code, HWND control) {
       return true;
     case ID_ERASE_DISK:
       RunEraseDisk();
+      return true;
+    case ID_WIPE_FREE:
+      RunWipeFreeSpace();
       return true;
     case ID_BATCH_DELETE:
       BatchDelete();

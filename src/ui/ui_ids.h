@@ -17,6 +17,7 @@
 #define IDI_CMENU 151
 #define IDI_DISK 152
 #define IDI_LANGUAGE 154
+#define IDI_WIPE 159
 
 // Commands of the task panel.
 #define ID_DELETE_FILES 32771
@@ -30,6 +31,7 @@
 #define ID_PASSWORD 32783
 #define ID_LANGUAGE 32784
 #define ID_WEB 32787
+#define ID_WIPE_FREE 32788
 
 // Welcome panel.
 #define IDC_WELCOME_TEXT 1026

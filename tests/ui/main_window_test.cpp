@@ -29,6 +29,7 @@
 #include "ui/main_dlg.h"
 #include "ui/ui_ids.h"
 #include "ui/window_host.h"
+#include "widgets/task_panel_math.h"
 
 namespace {
 
@@ -498,6 +499,11 @@ TEST_F(MainWindow, CannotBeMadeSmallerAndPanelsFollowItsSize) {
   Open();
   // The first start shows every group; the smallest size is the template's.
   EXPECT_FALSE(GetWindowLongA(dlg()->TaskPanel(), GWL_STYLE) & WS_VSCROLL);
+  // The last group's lower edge shows, with the panel's margin below it.
+  RECT last{}, column{};
+  GetWindowRect(dlg()->Group(CKXDlg::kGroupCount - 1), &last);
+  GetWindowRect(dlg()->TaskPanel(), &column);
+  EXPECT_LE(last.bottom + taskpanel::kPanelMargin, column.bottom);
   RECT initial{};
   GetWindowRect(hwnd_, &initial);
   RECT smallest = {0, 0, 360, 230};
