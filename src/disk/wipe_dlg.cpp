@@ -234,8 +234,11 @@ void CKXWipeDlg::Progress(uint64_t written, uint64_t freeSpace) {
   }
   if (written / kMiB != shownMiB_) {
     shownMiB_ = written / kMiB;
-    const std::string text =
-        FormatWithArgs(WipeText("Written"), SizeText(written).c_str(), freeText_.c_str());
+    // The free space is a measure of the start: where more could be
+    // written (a volume that freed space meanwhile), the total grows with it.
+    const std::string done = SizeText(written);
+    const std::string text = FormatWithArgs(WipeText("Written"), done.c_str(),
+                                            written > freeSpace ? done.c_str() : freeText_.c_str());
     SetDlgItemTextA(window, IDC_WIPE_STATUS, text.c_str());
   }
 }
