@@ -28,8 +28,6 @@
 
 namespace {
 
-// Sent by the worker when it is done: the dialog ends without asking.
-constexpr UINT kWorkerDone = WM_APP + 1;
 constexpr UINT kFormatDefault = 0xFFFF;  // SHFMT_ID_DEFAULT
 constexpr int kStepGap = 10;
 constexpr int kStepLeft = 20;
@@ -117,12 +115,11 @@ DWORD WINAPI EraseWorker(void* param) {
 }
 
 void CloseEraseDialog(CKXDelDrvDlg& dialog) {
-  if (dialog.WindowAlive()) PostMessageA(dialog.window_.load(), kWorkerDone, 0, 0);
+  dialog.WorkerDone();
 }
 
 CKXDelDrvDlg::CKXDelDrvDlg(HWND parent)
-    : Dialog(IDD_ERASE_DISK),
-      parent_(parent),
+    : DiskWorkDlg(IDD_ERASE_DISK, parent, IDC_ERASE_PAUSE, IDC_ERASE_PROGRESS),
       doneIcon(static_cast<HICON>(LoadImageA(kx::ModuleInstance(), MAKEINTRESOURCEA(IDI_STEP_DONE),
                                              IMAGE_ICON, kIconSize, kIconSize, 0))),
       currentIcon(
@@ -149,74 +146,16 @@ bool CKXDelDrvDlg::OnInit() {
   SetItemText(IDCANCEL, LangText("Cancel", "Global"));
   SetItemText(IDC_ERASE_PAUSE, LangText("Pause", "Global"));
 
-  if (gate_.Usable())
-    workerThread.Reset(CreateThread(nullptr, 0, EraseWorker, this, CREATE_SUSPENDED, nullptr));
-  if (!workerThread) {
-    EndModal(IDCANCEL);
-    return true;
-  }
-  ResumeThread(workerThread.Get());
+  StartWorker(EraseWorker, this);
   return true;
-}
-
-bool CKXDelDrvDlg::OnCommand(int id, int code, HWND control) {
-  if (id != IDC_ERASE_PAUSE || code != BN_CLICKED) return false;
-  TogglePause();
-  return true;
-}
-
-void CKXDelDrvDlg::TogglePause() {
-  if (!WorkerRunning()) return;
-  paused_ = !paused_;
-  gate_.Set(!paused_ && !asking_);
-  SetItemText(IDC_ERASE_PAUSE, LangText(paused_ ? "Resume" : "Pause", "Global"));
-  SendItem(IDC_ERASE_PROGRESS, PBM_SETSTATE, paused_ ? PBST_PAUSED : PBST_NORMAL);
-}
-
-bool CKXDelDrvDlg::WorkerRunning() const {
-  DWORD code = 0;
-  return !workerDone_ && workerThread && GetExitCodeThread(workerThread.Get(), &code) &&
-         code == STILL_ACTIVE;
-}
-
-// The worker holds still at its next block while the question is open; Yes
-// lets it go on only to notice the cancel and stop.
-void CKXDelDrvDlg::OnCancel() {
-  if (asking_) return;
-  if (WorkerRunning()) {
-    asking_ = true;
-    gate_.Set(false);
-    int answer = MessageBoxA(hwnd_, LangText("AskCancel", "Global"), LangText("Name", "Global"),
-                             MB_YESNO | MB_ICONQUESTION);
-    asking_ = false;
-    if (answer != IDYES) {
-      gate_.Set(!paused_);
-      return;
-    }
-  }
-  cancelled_ = true;
-  gate_.Set(true);
-  EndModal(IDCANCEL);
 }
 
 bool CKXDelDrvDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  switch (msg) {
-    case kWorkerDone:
-      workerDone_ = true;
-      EndModal(IDCANCEL);
-      return true;
-    case WM_PAINT:
-      kx::PaintWith(hwnd_, [this](HDC dc) { Paint(dc); });
-      return true;
-    case WM_DESTROY:
-      // However the window goes, a worker held at the gate must not wait
-      // for a window that is no more.
-      cancelled_ = true;
-      gate_.Set(true);
-      return false;
-    default:
-      return false;
+  if (msg == WM_PAINT) {
+    kx::PaintWith(hwnd_, [this](HDC dc) { Paint(dc); });
+    return true;
   }
+  return DiskWorkDlg::OnMessage(msg, wp, lp, result);
 }
 
 RECT CKXDelDrvDlg::StepArea() const {
@@ -248,15 +187,7 @@ void CKXDelDrvDlg::Paint(HDC dc) {
   }
 }
 
-void CKXDelDrvDlg::WaitForWorker() {
-  if (!workerThread) return;
-  kx::WaitForThread(workerThread.Get());
-  workerThread.Reset();
-}
-
 // --- Worker side -------------------------------------------------------------
-
-bool CKXDelDrvDlg::WindowAlive() const { return !cancelled_ && ::IsWindow(window_.load()); }
 
 void CKXDelDrvDlg::SetStep(int step) {
   currentStep_ = step;
@@ -358,7 +289,7 @@ void CKXDelDrvDlg::FormatVolume() {
 }
 
 bool CKXDelDrvDlg::BeforeBlock() {
-  gate_.Pass();
+  PassGate();
   return WindowAlive();
 }
 

@@ -15,9 +15,8 @@
 #include <string>
 
 #include "disk/disk_logic.h"
+#include "disk/disk_work_dlg.h"
 #include "disk/volume_eraser.h"
-#include "engine/pause_gate.h"
-#include "framework/dialog.h"
 #include "framework/handle.h"
 
 // Shows the eraser owned by the main window and returns when it and its
@@ -41,7 +40,7 @@ void CloseEraseDialog(CKXDelDrvDlg& dialog);
 // meanwhile, as RunEraseDisk does with its own.
 void RunEraseDialog(CKXDelDrvDlg& dialog);
 
-class CKXDelDrvDlg : public kx::Dialog, private EraseHost {
+class CKXDelDrvDlg : public DiskWorkDlg, private EraseHost {
  public:
   // The shell's format call; tests put a recorder in its place, since the
   // shell's dialog does not appear everywhere.
@@ -49,7 +48,6 @@ class CKXDelDrvDlg : public kx::Dialog, private EraseHost {
 
   explicit CKXDelDrvDlg(HWND parent);
 
-  HWND Parent() const { return parent_; }
   int CurrentStep() const { return currentStep_.load(); }
   // How the overwrite ended; Failed with error 0 until it has run.
   const EraseOutcome& Outcome() const { return outcome_; }
@@ -61,8 +59,6 @@ class CKXDelDrvDlg : public kx::Dialog, private EraseHost {
 
  protected:
   bool OnInit() override;
-  bool OnCommand(int id, int code, HWND control) override;
-  void OnCancel() override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
@@ -76,7 +72,6 @@ class CKXDelDrvDlg : public kx::Dialog, private EraseHost {
   void FormatVolume();
   void SetStep(int step);
   void SetDiskText(const std::string& text);
-  bool WindowAlive() const;
   bool BeforeBlock() override;
   void Progress(uint64_t done, uint64_t total) override;
   bool RetryAfterFailure(DWORD error, bool flush) override;
@@ -84,24 +79,13 @@ class CKXDelDrvDlg : public kx::Dialog, private EraseHost {
   // Dialog side.
   void Paint(HDC dc);
   RECT StepArea() const;
-  void TogglePause();
-  bool WorkerRunning() const;
-  void WaitForWorker();
 
-  HWND parent_;
   std::string stepNames[5];
   kx::IconHandle doneIcon;
   kx::IconHandle currentIcon;
   std::atomic<int> currentStep_{0};
-  kx::Handle workerThread;
   FormatDriveFn format_ = nullptr;
   RawVolume::ControlFn control_ = nullptr;
-  PauseGate gate_;
-  std::atomic<HWND> window_{nullptr};
-  std::atomic<bool> cancelled_{false};
-  bool workerDone_ = false;
-  bool paused_ = false;
-  bool asking_ = false;
   // Worker side: the bar's handle and what it shows, so that only changes
   // cross to the dialog's thread.
   HWND bar_ = nullptr;

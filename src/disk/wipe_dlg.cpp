@@ -21,8 +21,6 @@
 
 namespace {
 
-// Sent by the worker when it is done: the window ends without asking.
-constexpr UINT kWorkerDone = WM_APP + 1;
 constexpr uint64_t kMiB = 1u << 20;
 
 const char* WipeText(const char* key) { return LangText(key, "WipeFree"); }
@@ -60,13 +58,12 @@ void RunWipeFreeSpace() {
   dialog->Run();
 }
 
-CKXWipeDlg::CKXWipeDlg(HWND parent) : Dialog(IDD_WIPE_FREE), parent_(parent) {}
+CKXWipeDlg::CKXWipeDlg(HWND parent)
+    : DiskWorkDlg(IDD_WIPE_FREE, parent, IDC_ERASE_PAUSE, IDC_ERASE_PROGRESS) {}
 
 void CKXWipeDlg::Run() {
   DoModal(parent_);
-  if (!workerThread_) return;
-  kx::WaitForThread(workerThread_.Get());
-  workerThread_.Reset();
+  WaitForWorker();
 }
 
 DWORD WINAPI CKXWipeDlg::Worker(void* param) {
@@ -76,7 +73,7 @@ DWORD WINAPI CKXWipeDlg::Worker(void* param) {
     dialog->RunWipe();
     dialog->taskbar_.Reset();
   }
-  if (dialog->WindowAlive()) PostMessageA(dialog->window_.load(), kWorkerDone, 0, 0);
+  dialog->WorkerDone();
   return 0;
 }
 
@@ -96,75 +93,11 @@ bool CKXWipeDlg::OnInit() {
   SetItemText(IDC_WIPE_STATUS, "");
   SetItemText(IDCANCEL, LangText("Cancel", "Global"));
   SetItemText(IDC_ERASE_PAUSE, LangText("Pause", "Global"));
-  if (gate_.Usable())
-    workerThread_.Reset(CreateThread(nullptr, 0, Worker, this, CREATE_SUSPENDED, nullptr));
-  if (!workerThread_) {
-    EndModal(IDCANCEL);
-    return true;
-  }
-  ResumeThread(workerThread_.Get());
+  StartWorker(Worker, this);
   return true;
-}
-
-bool CKXWipeDlg::OnCommand(int id, int code, HWND control) {
-  if (id != IDC_ERASE_PAUSE || code != BN_CLICKED) return false;
-  TogglePause();
-  return true;
-}
-
-void CKXWipeDlg::TogglePause() {
-  if (!WorkerRunning()) return;
-  paused_ = !paused_;
-  gate_.Set(!paused_ && !asking_);
-  SetItemText(IDC_ERASE_PAUSE, LangText(paused_ ? "Resume" : "Pause", "Global"));
-  SendItem(IDC_ERASE_PROGRESS, PBM_SETSTATE, paused_ ? PBST_PAUSED : PBST_NORMAL);
-}
-
-bool CKXWipeDlg::WorkerRunning() const {
-  DWORD code = 0;
-  return !workerDone_ && workerThread_ && GetExitCodeThread(workerThread_.Get(), &code) &&
-         code == STILL_ACTIVE;
-}
-
-// The worker holds still at its next write while the question is open.
-void CKXWipeDlg::OnCancel() {
-  if (asking_) return;
-  if (WorkerRunning()) {
-    asking_ = true;
-    gate_.Set(false);
-    int answer = MessageBoxA(hwnd_, LangText("AskCancel", "Global"), LangText("Name", "Global"),
-                             MB_YESNO | MB_ICONQUESTION);
-    asking_ = false;
-    if (answer != IDYES) {
-      gate_.Set(!paused_);
-      return;
-    }
-  }
-  cancelled_ = true;
-  gate_.Set(true);
-  EndModal(IDCANCEL);
-}
-
-bool CKXWipeDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  switch (msg) {
-    case kWorkerDone:
-      workerDone_ = true;
-      EndModal(IDCANCEL);
-      return true;
-    case WM_DESTROY:
-      // However the window goes, the worker stops at its next write and
-      // takes away what it made.
-      cancelled_ = true;
-      gate_.Set(true);
-      return false;
-    default:
-      return false;
-  }
 }
 
 // --- Worker side -------------------------------------------------------------
-
-bool CKXWipeDlg::WindowAlive() const { return !cancelled_ && ::IsWindow(window_.load()); }
 
 void CKXWipeDlg::RunWipe() {
   if (!WindowAlive()) return;
@@ -218,7 +151,7 @@ void CKXWipeDlg::RunWipe() {
 }
 
 bool CKXWipeDlg::BeforeBlock() {
-  gate_.Pass();
+  PassGate();
   return WindowAlive();
 }
 

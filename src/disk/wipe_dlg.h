@@ -15,20 +15,17 @@
 
 #include "disk/free_space_wiper.h"
 #include "disk/wipe_logic.h"
-#include "engine/pause_gate.h"
+#include "disk/disk_work_dlg.h"
 #include "framework/com.h"
-#include "framework/dialog.h"
-#include "framework/handle.h"
 
 // Shows the wipe owned by the main window and returns when it and its worker
 // have ended.
 void RunWipeFreeSpace();
 
-class CKXWipeDlg : public kx::Dialog, private WipeHost {
+class CKXWipeDlg : public DiskWorkDlg, private WipeHost {
  public:
   explicit CKXWipeDlg(HWND parent);
 
-  HWND Parent() const { return parent_; }
   const WipeOutcome& Outcome() const { return outcome_; }
   // Runs the window modally and then waits for its worker.
   void Run();
@@ -38,33 +35,17 @@ class CKXWipeDlg : public kx::Dialog, private WipeHost {
 
  protected:
   bool OnInit() override;
-  bool OnCommand(int id, int code, HWND control) override;
-  void OnCancel() override;
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
   static DWORD WINAPI Worker(void* dialog);
 
   // Worker side.
   void RunWipe();
-  bool WindowAlive() const;
   bool BeforeBlock() override;
   void Progress(uint64_t written, uint64_t freeSpace) override;
   bool RetryAfterFailure(DWORD error) override;
   void ShowTaskbar(bool show, uint64_t done, uint64_t total);
 
-  // Window side.
-  void TogglePause();
-  bool WorkerRunning() const;
-
-  HWND parent_;
-  kx::Handle workerThread_;
-  PauseGate gate_;
-  std::atomic<HWND> window_{nullptr};
-  std::atomic<bool> cancelled_{false};
-  bool workerDone_ = false;
-  bool paused_ = false;
-  bool asking_ = false;
   // Worker side: what the bar and the text show, so that only changes cross
   // to the window's thread.
   int shownPosition_ = -1;
