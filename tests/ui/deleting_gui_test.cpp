@@ -662,7 +662,10 @@ TEST_F(JobReportWindow, AFileHeldByAnotherProgramIsListedAndCopyAndSaveGiveTheRe
   ASSERT_TRUE(chooser);
   ASSERT_TRUE(kxtest::AnswerFileDialog(chooser, saved.c_str()));
   EXPECT_TRUE(kxtest::WaitFor([&] { return !IsWindow(chooser); }, 10000));
-  EXPECT_EQ(kxtest::ReadBytes(saved), "\xEF\xBB\xBF" + std::string(copied.begin(), copied.end()));
+  // The report writes the file once the chooser has gone.
+  const std::string expected = "\xEF\xBB\xBF" + std::string(copied.begin(), copied.end());
+  kxtest::WaitFor([&] { return kxtest::ReadBytes(saved) == expected; }, 10000);
+  EXPECT_EQ(kxtest::ReadBytes(saved), expected);
   EXPECT_EQ(kxtest::Listing(dir_.Path()).size(), 2u) << "only the folder kept and the saved file";
 
   kxtest::Click(report, IDOK);
