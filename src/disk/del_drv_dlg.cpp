@@ -58,17 +58,6 @@ bool MayErase(char letter, HWND owner) {
   return false;
 }
 
-// The drive text on one line, one space between its parts: the report's
-// summary shows no tabs.
-std::string OneLine(const std::string& text) {
-  std::string line;
-  for (char c : text) {
-    if (c == '\t') c = ' ';
-    if (c != ' ' || (!line.empty() && line.back() != ' ')) line += c;
-  }
-  return line;
-}
-
 }  // namespace
 
 bool RunEraseDisk() {

@@ -40,17 +40,6 @@ std::string SizeText(uint64_t bytes) {
   return text;
 }
 
-// The drive text on one line, one space between its parts, as the report's
-// summary shows it.
-std::string OneLine(const std::string& text) {
-  std::string line;
-  for (char c : text) {
-    if (c == '\t') c = ' ';
-    if (c != ' ' || (!line.empty() && line.back() != ' ')) line += c;
-  }
-  return line;
-}
-
 }  // namespace
 
 void RunWipeFreeSpace() {

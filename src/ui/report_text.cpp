@@ -8,17 +8,6 @@ namespace {
 
 const char* ReportText(const char* key) { return LangText(key, "Report"); }
 
-// One line: the system's descriptions end in a line break, some hold more.
-std::string OneLine(const std::string& text) {
-  std::string line;
-  for (char c : text) {
-    if (c == '\r' || c == '\n' || c == '\t') c = ' ';
-    if (c != ' ' || (!line.empty() && line.back() != ' ')) line += c;
-  }
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  return line;
-}
-
 std::string KeptText(const JobReport::Kept& kept, ErrorDescriber describe) {
   switch (kept.reason) {
     case KeptReason::kHeld:

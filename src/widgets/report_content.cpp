@@ -78,3 +78,13 @@ void AddFillLines(ReportContent& content, FillKind fill, const std::string& patt
   content.summary.push_back(ReportText(verified ? "Verified" : "NotVerified"));
   content.summary.push_back(FormatWithArgs(ReportText("Time"), ElapsedText(elapsedMs).c_str()));
 }
+
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : text) {
+    if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+    if (c != ' ' || (!line.empty() && line.back() != ' ')) line += c;
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
+}

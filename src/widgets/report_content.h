@@ -32,3 +32,6 @@ void AddFillLines(ReportContent& content, FillKind fill, const std::string& patt
                   uint64_t elapsedMs);
 // A count as a decimal text.
 std::string CountText(uint64_t count);
+// The text on one line, as a summary line or a list cell shows it: tabs and
+// line breaks become spaces, runs of spaces one, none at the end.
+std::string OneLine(const std::string& text);
